@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Wrenfold needs to build, test and run.
+# Does nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake
+  qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
+  libgl-dev
+  fonts-dejavu-core fonts-liberation
+  xvfb xdotool xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,2 @@
+#include "app/Form1.h"
+Form1::Form1(QWidget *parent) : QWidget(parent) {}

@@ -1,0 +1,3 @@
+#include "app/Form1.h"
+#include <QApplication>
+int main(int argc, char **argv) { QApplication app(argc, argv); Form1 w; w.show(); return app.exec(); }

@@ -1,0 +1,58 @@
+#pragma once
+// Data.Pak, the contract with the game's reading routines.
+//
+//   offset 0       header word: C XOR M (C = 1-based position of the count word)
+//   4              leading filler, 0..499 bytes, each 0..254
+//   4 + J1         member data back to back (each masked with the key cycle)
+//   C - 1          count word N (never masked)
+//   C + 3          index: N x (name CR offset CR size CR), masked as one run
+//   ...            trailing filler, 0..499 bytes, each 0..253
+//
+// Words are 32-bit little-endian. Offsets in the index count from 0.
+// Appended to an executable of length E, the pack starts at offset E and is
+// followed by the trailer word (E + 1 + M) mod 2^32 and "QUILDX"; a reader
+// takes word - M - 1 as the pack's offset in the executable.
+#include <QByteArray>
+#include <QtGlobal>
+#include <array>
+
+namespace wf {
+
+class RandomSource;
+
+inline constexpr int kMaxPackFiles = 10000;
+// Offsets, sizes and positions are signed 32-bit in the format.
+inline constexpr qint64 kMaxPackBytes = 0x7FFFFFFF;
+inline constexpr char kTrailerMarker[] = "QUILDX";
+inline constexpr int kTrailerLength = 10;
+
+// The key cycle: byte j of a run is XORed with K(3 - j mod 4), so each run
+// starts with K3. Each member's data is a run of its own; the index is one run.
+class KeyCycle {
+public:
+    KeyCycle() = default;
+    explicit KeyCycle(const std::array<quint8, 4> &key) : m_key(key) {}
+    void restart() { m_phase = 0; }
+    // Masks `len` bytes, continuing the current run.
+    void apply(char *data, qint64 len);
+
+private:
+    std::array<quint8, 4> m_key{};
+    int m_phase = 0;
+};
+
+// What a build reads from the security options, once, at its start.
+struct PackKey {
+    bool encrypted = false;
+    std::array<quint8, 4> bytes{}; // K0..K3
+    quint32 mask = 0;              // M; 0 without encryption
+};
+
+QByteArray leWord(quint32 value);
+QByteArray leadingFiller(RandomSource &random);
+QByteArray trailingFiller(RandomSource &random);
+
+// Trailer word for a pack appended at offset `exeLength`.
+quint32 trailerWord(qint64 exeLength, quint32 mask);
+
+} // namespace wf

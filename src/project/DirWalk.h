@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace wf {
+
+// One directory's entries as the walk needs them: full paths of its
+// subdirectories and the names of its ordinary files. Returns false when the
+// directory cannot be read; the walk then skips it.
+struct DirListing {
+    QStringList subdirs; // full paths
+    QStringList files;   // names only
+};
+using DirLister = std::function<bool(const QString &dir, const QString &pattern, DirListing &out)>;
+
+// The lister the program uses: hidden entries (leading dot) are neither
+// listed nor entered, links to directories are not followed, links to files
+// are listed as files. "*.*" matches every name.
+bool listDirectory(const QString &dir, const QString &pattern, DirListing &out);
+
+// Appends to `rows` one row text for every file at or below `currDir`
+// (subdirectories first, then the directory's own files), relative to
+// `projectDir`. Unreadable directories are skipped.
+void DirWalk(const QString &sPattern, const QString &currDir, const QString &projectDir,
+             QStringList &rows, const DirLister &lister = listDirectory);
+
+} // namespace wf
