@@ -1,3 +1,15 @@
 #include "app/Form1.h"
+#include "app/MessageBox.h"
 #include <QApplication>
-int main(int argc, char **argv) { QApplication app(argc, argv); Form1 w; w.show(); return app.exec(); }
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(wf::kAppTitle));
+    // One look on every desktop, so the fixed layout and the yellow button
+    // render as designed.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    Form1 window;
+    window.Form_Load();
+    return app.exec();
+}

@@ -1,3 +1,97 @@
 #pragma once
 #include <QWidget>
-class Form1 : public QWidget { Q_OBJECT public: explicit Form1(QWidget *parent = nullptr); };
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class TickBox;
+class TickList;
+
+// The tool's one window. Its controls are the tool's state: the handlers
+// read them at the moment they need them and keep no copies.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // Controls, named as in the window's design.
+    QLabel *Image2;
+    TickList *List1;
+    QLabel *Label1;
+    QPushButton *Command2;
+    QPushButton *Command3;
+    QPushButton *Command1;
+    QGroupBox *Frame1;
+    TickBox *Check1;
+    QLabel *Label3;
+    QLabel *Label5;
+    QLineEdit *Text2;
+    QLabel *Label6;
+    QLineEdit *Text3;
+    QPushButton *Command4;
+    QGroupBox *Frame3;
+    TickBox *Check2;
+    QLabel *Label2;
+    QLineEdit *Text1;
+    QGroupBox *Frame2;
+    QLineEdit *Text4;
+    QLabel *Label4;
+    QTimer *Timer1;
+
+    // The project directory: the current directory at start.
+    QString projectDir() const { return m_projectDir; }
+    qint64 packSizeTotal() const { return m_total; }
+    bool isBuilding() const { return m_building; }
+
+    // Where the new-key procedure reads the time of day; tests replace it.
+    std::function<float()> clock;
+
+    // Public operations of the window.
+    void DirWalk(const QString &sPattern, const QString &CurrDir);
+
+public slots:
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Check1_Click();
+    void Check2_Click();
+    void List1_ItemCheck(int index);
+    void Label6_Click();
+    void Text1_Change();
+    void Text2_KeyPress();
+    void Text3_KeyPress();
+    void Timer1_Timer();
+    void initline();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Unload();
+    bool restoreFromProfile(bool &walked);
+    QString buildPack();
+    void focusList();
+    void setAllTicks(bool ticked);
+    void refreshPackSizeLabel();
+    void createControls();
+    void wireEvents();
+
+    QString m_projectDir;
+    qint64 m_total = 0;
+    bool m_loading = false;
+    bool m_closePending = false;
+    bool m_building = false;
+    bool m_abandon = false;
+    bool m_closing = false;
+    // Select All / Select None: the label is set once at the end, and files
+    // that could not be measured are reported in one message.
+    int m_batch = 0;
+    bool m_batchCounted = false;
+    QStringList m_unmeasured;
+};

@@ -1,0 +1,12 @@
+#pragma once
+#include <QIcon>
+#include <QPixmap>
+
+namespace wf {
+
+// Our own banner (213 x 60) and window icon (32 x 32 and 16 x 16), drawn
+// rather than shipped so there are no image files to keep in step.
+QPixmap bannerPixmap();
+QIcon windowIcon();
+
+} // namespace wf

@@ -1,0 +1,90 @@
+#include "project/FileListModel.h"
+#include <algorithm>
+
+namespace wf {
+
+bool FileListModel::lessThan(const QString &a, const QString &b)
+{
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows.size();
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const Row &row = m_rows[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+        return row.text;
+    case Qt::CheckStateRole:
+        return row.ticked ? Qt::Checked : Qt::Unchecked;
+    default:
+        return {};
+    }
+}
+
+bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid())
+        return false;
+    setSelected(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+}
+
+void FileListModel::setSelected(int row, bool ticked)
+{
+    if (row < 0 || row >= m_rows.size() || m_rows[row].ticked == ticked)
+        return;
+    m_rows[row].ticked = ticked;
+    m_selected += ticked ? 1 : -1;
+    const QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::CheckStateRole});
+    emit itemCheck(row);
+}
+
+int FileListModel::addItem(const QString &text)
+{
+    const auto pos = std::upper_bound(m_rows.begin(), m_rows.end(), text,
+                                      [](const QString &t, const Row &r) { return lessThan(t, r.text); });
+    const int at = int(pos - m_rows.begin());
+    beginInsertRows({}, at, at);
+    m_rows.insert(at, Row{text, false});
+    endInsertRows();
+    return at;
+}
+
+void FileListModel::addItems(const QStringList &texts)
+{
+    if (texts.isEmpty())
+        return;
+    beginResetModel();
+    m_rows.reserve(m_rows.size() + texts.size());
+    for (const QString &t : texts)
+        m_rows.append(Row{t, false});
+    std::stable_sort(m_rows.begin(), m_rows.end(),
+                     [](const Row &a, const Row &b) { return lessThan(a.text, b.text); });
+    endResetModel();
+}
+
+void FileListModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_selected = 0;
+    endResetModel();
+}
+
+} // namespace wf

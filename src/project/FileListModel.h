@@ -1,0 +1,52 @@
+#pragma once
+#include <QAbstractListModel>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace wf {
+
+// The project's file rows with their ticks, kept in ascending
+// case-insensitive order. A row's tick is the list's "Selected" flag; the
+// view's current row is separate. Filling is done in one batch (sort once),
+// so 100,000 rows load in well under a second.
+class FileListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    int count() const { return m_rows.size(); }
+    const QString &text(int row) const { return m_rows[row].text; }
+    bool isSelected(int row) const { return m_rows[row].ticked; }
+    int selectedCount() const { return m_selected; }
+
+    // Sets a row's tick; raises itemCheck(row) only when it really changes.
+    void setSelected(int row, bool ticked);
+    // Adds one row at its sorted place; returns its index.
+    int addItem(const QString &text);
+    // Adds many rows, sorting once.
+    void addItems(const QStringList &texts);
+    void clear();
+
+    // The list's order: case-insensitive, ties broken by exact text so the
+    // order is total and stable.
+    static bool lessThan(const QString &a, const QString &b);
+
+signals:
+    void itemCheck(int row);
+
+private:
+    struct Row {
+        QString text;
+        bool ticked = false;
+    };
+    QVector<Row> m_rows;
+    int m_selected = 0;
+};
+
+} // namespace wf
