@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTimer>
@@ -461,10 +462,9 @@ QString Form1::buildPack()
         key.bytes = bytes;
 
     if (List1->rows().selectedCount() > wf::kMaxPackFiles)
-        return QStringLiteral("%1 files are ticked, but a pack holds at most %2. %3 was not changed.")
-            .arg(List1->rows().selectedCount())
-            .arg(wf::kMaxPackFiles)
-            .arg(kPackName);
+        return QStringLiteral("%1 files are ticked, but a pack holds at most %2.\n\n%3 was not changed.")
+            .arg(QLocale(QLocale::English).toString(List1->rows().selectedCount()),
+                 QLocale(QLocale::English).toString(wf::kMaxPackFiles), kPackName);
 
     // The old pack is replaced only when the new one is complete.
     const QString packPath = QDir(m_projectDir).filePath(kPackName);

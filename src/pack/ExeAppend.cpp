@@ -1,0 +1,96 @@
+#include "pack/ExeAppend.h"
+#include "pack/PackFormat.h"
+#include "pack/PackWriter.h"
+#include <QFile>
+#include <QFileInfo>
+
+namespace wf {
+
+namespace {
+
+QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+bool writeAll(QFile &file, const char *data, qint64 len)
+{
+    while (len > 0) {
+        const qint64 n = file.write(data, len);
+        if (n <= 0)
+            return false;
+        data += n;
+        len -= n;
+    }
+    return true;
+}
+
+// Copies the pack and the trailer to the executable's end; returns the
+// failure, or an empty string.
+QString copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString &packName,
+                 qint64 exeLength, qint64 packLength, quint32 mask)
+{
+    const QString cannotWrite = QStringLiteral("Cannot write %1: %2");
+    if (!exe.seek(exeLength))
+        return cannotWrite.arg(quoted(exeName), exe.errorString());
+    QByteArray buffer(int(qMin(packLength, PackWriter::kChunk)), Qt::Uninitialized);
+    for (qint64 left = packLength; left > 0;) {
+        const qint64 got = pack.read(buffer.data(), qMin(left, qint64(buffer.size())));
+        if (got < 0)
+            return QStringLiteral("Cannot read %1: %2").arg(quoted(packName), pack.errorString());
+        if (got == 0)
+            return QStringLiteral("Cannot read %1: it became shorter while it was copied")
+                    .arg(quoted(packName));
+        if (!writeAll(exe, buffer.constData(), got))
+            return cannotWrite.arg(quoted(exeName), exe.errorString());
+        left -= got;
+    }
+    const QByteArray trailer = leWord(trailerWord(exeLength, mask)) + QByteArray(kTrailerMarker);
+    if (!writeAll(exe, trailer.constData(), trailer.size()))
+        return cannotWrite.arg(quoted(exeName), exe.errorString());
+    return {};
+}
+
+} // namespace
+
+QString appendPackToExecutable(const QString &exePath, const QString &exeName,
+                               const QString &packPath, quint32 mask)
+{
+    const QString packName = QFileInfo(packPath).fileName();
+    QFile pack(packPath);
+    if (!pack.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return QStringLiteral("Cannot read %1: %2").arg(quoted(packName), pack.errorString());
+
+    // ExistingOnly: appending never creates an executable. Unbuffered: after a
+    // failed write no pending data may stand in the way of cutting it back.
+    QFile exe(exePath);
+    if (!exe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return QStringLiteral("Cannot open %1 for writing: %2").arg(quoted(exeName), exe.errorString());
+    const qint64 exeLength = exe.size();
+    const qint64 packLength = pack.size();
+    // The game reads the trailer word and every byte of the pack by signed
+    // 32-bit position, so the whole extended executable must stay below 2 GiB.
+    if (exeLength + packLength + kTrailerLength > kMaxPackBytes)
+        return QStringLiteral("Cannot append %1 to %2: together they would reach 2 GiB, "
+                              "more than the game can address")
+                .arg(quoted(packName), quoted(exeName));
+
+    QString failure = copyPack(exe, exeName, pack, packName, exeLength, packLength, mask);
+    if (failure.isEmpty()) {
+        exe.close();
+        if (exe.error() == QFileDevice::NoError)
+            return {};
+        failure = QStringLiteral("Cannot write %1: %2").arg(quoted(exeName), exe.errorString());
+    }
+
+    // Cut the executable back to its earlier length, so its bytes are as before.
+    QFile restore(exePath);
+    QFile &target = exe.isOpen() ? exe : restore;
+    if (!target.resize(exeLength))
+        failure += QStringLiteral(". Cutting %1 back to its earlier length also failed (%2); "
+                                  "it may no longer run")
+                           .arg(quoted(exeName), target.errorString());
+    return failure;
+}
+
+} // namespace wf

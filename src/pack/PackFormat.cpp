@@ -1,0 +1,62 @@
+#include "pack/PackFormat.h"
+#include "options/RandomSource.h"
+#include <cmath>
+
+namespace wf {
+
+void KeyCycle::apply(char *data, qint64 len)
+{
+    for (qint64 i = 0; i < len; ++i) {
+        data[i] = char(quint8(data[i]) ^ m_key[3 - m_phase]);
+        m_phase = (m_phase + 1) & 3;
+    }
+}
+
+QByteArray leWord(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+namespace {
+
+// floor(r * range) kept within 0..range-1. Done in double: in float an r just
+// below 1 times the range can round up to the range itself.
+int scaled(float r, int range)
+{
+    const double v = std::floor(static_cast<double>(r) * range);
+    if (!(v >= 0))
+        return 0; // also NaN
+    return v > range - 1 ? range - 1 : int(v);
+}
+
+QByteArray filler(RandomSource &random, int byteRange)
+{
+    const int length = scaled(random.draw(), 500);
+    QByteArray bytes(length, Qt::Uninitialized);
+    for (int i = 0; i < length; ++i)
+        bytes[i] = char(scaled(random.draw(), byteRange));
+    return bytes;
+}
+
+} // namespace
+
+QByteArray leadingFiller(RandomSource &random)
+{
+    return filler(random, 255);
+}
+
+QByteArray trailingFiller(RandomSource &random)
+{
+    return filler(random, 254);
+}
+
+quint32 trailerWord(qint64 exeLength, quint32 mask)
+{
+    // A reader subtracts M and 1 to reach the pack's first byte.
+    return quint32(quint64(exeLength) + 1) + mask;
+}
+
+} // namespace wf

@@ -1,0 +1,48 @@
+#pragma once
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <array>
+
+namespace packtest {
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
+}
+
+inline quint32 wordAt(const QByteArray &bytes, qint64 offset)
+{
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | quint8(bytes.at(offset + i));
+    return v;
+}
+
+// Byte j XOR K(3 - j mod 4); `key` holds K0..K3.
+inline QByteArray xorCycle(QByteArray bytes, const std::array<quint8, 4> &key)
+{
+    for (qint64 j = 0; j < bytes.size(); ++j)
+        bytes[j] = char(quint8(bytes[j]) ^ key[3 - j % 4]);
+    return bytes;
+}
+
+// Deterministic, non-repeating-looking content of any length.
+inline QByteArray pattern(qint64 length, quint32 seed = 1)
+{
+    QByteArray bytes(length, Qt::Uninitialized);
+    for (qint64 i = 0; i < length; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes[i] = char(seed >> 23);
+    }
+    return bytes;
+}
+
+} // namespace packtest
