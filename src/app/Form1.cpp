@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -73,6 +74,25 @@ QLineEdit *keyBox(const QString &text, QWidget *parent)
     e->setFont(wf::keyBoxFont(9));
     return e;
 }
+
+// Events run once per row during a build, but repainting the list for every
+// row would cost far more than packing it; it repaints at most every 50 ms.
+class ThrottledRepaint {
+public:
+    explicit ThrottledRepaint(QWidget *widget) : m_widget(widget) { m_clock.start(); }
+    ~ThrottledRepaint() { m_widget->setUpdatesEnabled(true); }
+    void beforeTurn()
+    {
+        const bool paint = m_clock.elapsed() >= 50;
+        if (paint)
+            m_clock.restart();
+        m_widget->setUpdatesEnabled(paint);
+    }
+
+private:
+    QWidget *m_widget;
+    QElapsedTimer m_clock;
+};
 
 } // namespace
 
@@ -469,14 +489,17 @@ QString Form1::buildPack()
     // The old pack is replaced only when the new one is complete.
     const QString packPath = QDir(m_projectDir).filePath(kPackName);
     QSaveFile out(packPath);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered tail that fails to flush can still be committed.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return QStringLiteral("Cannot create %1: %2").arg(kPackName, out.errorString());
     wf::PackWriter writer(out, kPackName, key, wf::RandomSource::shared());
     if (!writer.begin())
         return writer.errorString();
 
+    ThrottledRepaint repaint(List1);
     for (int i = 0; i < List1->ListCount(); ++i) {
         List1->setListIndex(i);
+        repaint.beforeTurn();
         QCoreApplication::processEvents();
         if (m_abandon)
             return {};

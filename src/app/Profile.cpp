@@ -47,7 +47,8 @@ QString writeProfile(const QString &path, const ProfileData &data)
     // write never leaves a half profile in place of a good one.
     QSaveFile file(path);
     const QString shown = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered tail that fails to flush can still be committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return QStringLiteral("Cannot create %1: %2").arg(shown, file.errorString());
     const QByteArray bytes = profileBytes(data);
     if (file.write(bytes) != bytes.size()) {
