@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
   libgl-dev
   fonts-dejavu-core fonts-liberation
-  xvfb xdotool xauth
+  xvfb xdotool xauth openbox wmctrl
 )
 
 missing=()
