@@ -87,20 +87,20 @@ void TestStartup::roundTripKeepsOptionsAndTicks()
 void TestStartup::shortOrBadProfilesKeepWhatWasRead_data()
 {
     QTest::addColumn<QByteArray>("profile");
-    QTest::addColumn<QString>("state"); // Check1 Check2 | Basic Key | exe | mask | ticked rows
+    QTest::addColumn<QString>("state"); // Check1 Check2 Text2-enabled | Basic Key | exe | mask | ticked rows
     // Each line read is applied; the first missing one ends the restoring.
     const QList<QByteArray> lines =
         QByteArray("h\r\n1\r\n1\r\nAAAAAAAA\r\nGame.exe\r\nBBBBBBBB\r\ngfx\\title.bmp\r\n").split('\n');
-    const QStringList states{"00|5D5D5D5D|Mygame.exe|5B19C7E4|0", "00|5D5D5D5D|Mygame.exe|5B19C7E4|0",
-                             "10|5D5D5D5D|Mygame.exe|5B19C7E4|0", "11|5D5D5D5D|Mygame.exe|5B19C7E4|0",
-                             "11|AAAAAAAA|Mygame.exe|5B19C7E4|0", "11|AAAAAAAA|Game.exe|5B19C7E4|0",
-                             "11|AAAAAAAA|Game.exe|BBBBBBBB|0", "11|AAAAAAAA|Game.exe|BBBBBBBB|1"};
+    const QStringList states{"001|5D5D5D5D|Mygame.exe|5B19C7E4|0", "001|5D5D5D5D|Mygame.exe|5B19C7E4|0",
+                             "101|5D5D5D5D|Mygame.exe|5B19C7E4|0", "111|5D5D5D5D|Mygame.exe|5B19C7E4|0",
+                             "111|AAAAAAAA|Mygame.exe|5B19C7E4|0", "111|AAAAAAAA|Game.exe|5B19C7E4|0",
+                             "111|AAAAAAAA|Game.exe|BBBBBBBB|0", "111|AAAAAAAA|Game.exe|BBBBBBBB|1"};
     for (int n = 0; n <= 7; ++n)
         QTest::addRow("%d lines", n) << lines.mid(0, n).join('\n') << states[n];
-    QTest::newRow("greyed") << QByteArray("h\r\n2\r\n1\r\nK\r\n") << "21|K|Mygame.exe|5B19C7E4|0";
-    QTest::newRow("3 fails") << QByteArray("h\r\n3\r\n1\r\nK\r\nX\r\nM\r\n") << "00|5D5D5D5D|Mygame.exe|5B19C7E4|0";
-    QTest::newRow("bad line 3") << QByteArray("h\r\n1\r\n7\r\nKKKKKKKK\r\n") << "10|5D5D5D5D|Mygame.exe|5B19C7E4|0";
-    QTest::newRow("text reads 0") << QByteArray("h\r\nyes\r\n&H1\r\nK\r\nX\r\nM\r\n") << "01|K|X|M|0";
+    QTest::newRow("greyed") << QByteArray("h\r\n2\r\n1\r\nK\r\n") << "210|K|Mygame.exe|5B19C7E4|0";
+    QTest::newRow("3 fails") << QByteArray("h\r\n3\r\n1\r\nK\r\nX\r\nM\r\n") << "001|5D5D5D5D|Mygame.exe|5B19C7E4|0";
+    QTest::newRow("bad line 3") << QByteArray("h\r\n1\r\n7\r\nKKKKKKKK\r\n") << "101|5D5D5D5D|Mygame.exe|5B19C7E4|0";
+    QTest::newRow("text reads 0") << QByteArray("h\r\nyes\r\n&H1\r\nK\r\nX\r\nM\r\n") << "011|K|X|M|0";
 }
 
 void TestStartup::shortOrBadProfilesKeepWhatWasRead()
@@ -112,10 +112,12 @@ void TestStartup::shortOrBadProfilesKeepWhatWasRead()
     project.write("PakProfile.QXT", profile);
     Form1 f;
     f.Form_Load();
-    const QString got = QStringLiteral("%1%2|%3|%4|%5|%6")
+    // Text2 is enabled at design time; only Check1's handling (run on a real
+    // change of value) can disable it.
+    const QString got = QStringLiteral("%1%2%7|%3|%4|%5|%6")
                             .arg(f.Check1->Value()).arg(f.Check2->Value())
                             .arg(f.Text2->text(), f.Text1->text(), f.Text3->text())
-                            .arg(ticked(f).size());
+                            .arg(ticked(f).size()).arg(f.Text2->isEnabled());
     QCOMPARE(got, state);
     QCOMPARE(f.List1->ListCount(), 4); // listed once, whatever failed
     QVERIFY(f.Label4->text().startsWith(" Project Directory: "));
