@@ -1,31 +1,27 @@
 #pragma once
 #include <QBuffer>
-#include <QIODevice>
 
-// A seekable in-memory device that accepts `writeLimit` bytes in all (counted
-// over every write, wherever it lands) and fails every write after that, and
-// can hand out reads in small pieces. Open it Unbuffered.
-class FailingDevice : public QIODevice {
+// An in-memory device that accepts `writeLimit` bytes in all, wherever they
+// land, then fails every write, and hands out reads of at most `readLimit`
+// bytes. Open it Unbuffered so every call reaches it.
+class FailingDevice : public QBuffer {
 public:
-    explicit FailingDevice(qint64 writeLimit = -1, const QByteArray &content = {});
-
-    void setReadLimit(qint64 bytesPerRead) { m_readLimit = bytesPerRead; }
-    const QByteArray &data() const { return m_data; }
-
-    bool open(OpenMode mode) override;
-    void close() override;
-    bool isSequential() const override { return false; }
-    bool seek(qint64 pos) override;
-    qint64 size() const override { return m_buffer.size(); }
+    qint64 writeLimit = -1; // -1: no limit
+    qint64 readLimit = -1;
+    qint64 accepted = 0;
 
 protected:
-    qint64 readData(char *data, qint64 maxSize) override;
-    qint64 writeData(const char *data, qint64 len) override;
-
-private:
-    QByteArray m_data;
-    QBuffer m_buffer;
-    qint64 m_writeLimit;
-    qint64 m_accepted = 0;
-    qint64 m_readLimit = -1;
+    qint64 writeData(const char *data, qint64 len) override
+    {
+        if (writeLimit >= 0 && (len = qMin(len, writeLimit - accepted)) <= 0) {
+            setErrorString(QStringLiteral("Simulated write failure"));
+            return -1;
+        }
+        accepted += len; // growing an in-memory buffer does not fail
+        return QBuffer::writeData(data, len);
+    }
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        return QBuffer::readData(data, readLimit > 0 ? qMin(maxSize, readLimit) : maxSize);
+    }
 };

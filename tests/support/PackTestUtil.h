@@ -1,7 +1,6 @@
 #pragma once
-#include <QByteArray>
 #include <QFile>
-#include <QString>
+#include <QtEndian>
 #include <array>
 
 namespace packtest {
@@ -20,10 +19,7 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
 
 inline quint32 wordAt(const QByteArray &bytes, qint64 offset)
 {
-    quint32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | quint8(bytes.at(offset + i));
-    return v;
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
 }
 
 // Byte j XOR K(3 - j mod 4); `key` holds K0..K3.

@@ -1,10 +1,8 @@
 #pragma once
 #include "options/RandomSource.h"
-#include <QByteArray>
-#include <QList>
+#include <QByteArrayList>
 
-// Hands out the scripted draws in order; once they run out it repeats the
-// last one (0 if there was none).
+// Hands out the scripted draws in order, then repeats the last (0 if none).
 class ScriptedRandom : public wf::RandomSource {
 public:
     QList<float> draws;
@@ -12,19 +10,15 @@ public:
 
     float draw() override
     {
-        const float r = used < draws.size() ? draws.at(used) : (draws.isEmpty() ? 0.0f : draws.last());
-        ++used;
-        return r;
+        return draws.isEmpty() ? 0.0f : draws.at(qMin<qsizetype>(used++, draws.size() - 1));
     }
 
-    // The draw that gives floor(r * range) == value.
-    static float pick(int value, int range) { return (value + 0.5f) / range; }
-
-    // Scripts a filler of exactly these bytes (range 255 leading, 254 trailing).
+    // Scripts a filler of exactly these bytes (range 255 leading, 254
+    // trailing); a draw of (v + 0.5) / range floors to v.
     void addFiller(const QByteArray &bytes, int byteRange)
     {
-        draws << pick(int(bytes.size()), 500);
+        draws << (bytes.size() + 0.5f) / 500;
         for (char b : bytes)
-            draws << pick(quint8(b), byteRange);
+            draws << (quint8(b) + 0.5f) / byteRange;
     }
 };
