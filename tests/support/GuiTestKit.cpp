@@ -65,3 +65,12 @@ void clickTick(Form1 &form, int row)
     const QRect r = form.List1->tickRect(row);
     QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {}, r.center());
 }
+
+QStringList tickedRows(Form1 &form)
+{
+    QStringList out;
+    for (int i = 0; i < form.List1->ListCount(); ++i)
+        if (form.List1->Selected(i))
+            out << form.List1->List(i);
+    return out;
+}

@@ -39,3 +39,5 @@ public:
 int rowOf(Form1 &form, const QString &text);
 // Clicks a row's tick box with the mouse.
 void clickTick(Form1 &form, int row);
+// The texts of the ticked rows, in list order.
+QStringList tickedRows(Form1 &form);
