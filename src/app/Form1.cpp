@@ -343,12 +343,8 @@ void Form1::List1_ItemCheck(int index)
     if (!file.exists() || file.isDir()) {
         // The row keeps its tick; the total counts only what could be measured.
         m_unmeasured << row;
-        if (m_batch == 0) {
-            const QStringList names = std::exchange(m_unmeasured, {});
-            wf::showMessage(this, QStringLiteral("\"%1\" could not be measured: it no longer exists. "
-                                                 "The pack size does not count it.")
-                                      .arg(names.first()));
-        }
+        if (m_batch == 0)
+            reportUnmeasured();
         return;
     }
     m_total += ticked ? file.size() : -file.size();
@@ -373,18 +369,22 @@ void Form1::setAllTicks(bool ticked)
         return;
     if (std::exchange(m_batchCounted, false))
         refreshPackSizeLabel();
-    if (!m_unmeasured.isEmpty()) {
-        const QStringList names = std::exchange(m_unmeasured, {});
-        const int shown = qMin(int(names.size()), 20);
-        QString text = QStringLiteral("%n file(s) could not be measured: they no longer exist. "
-                                      "The pack size does not count them.\n\n");
-        text.replace(QLatin1String("%n file(s)"), names.size() == 1 ? QStringLiteral("1 file")
-                                                                     : QStringLiteral("%1 files").arg(names.size()));
-        text += names.mid(0, shown).join(QLatin1Char('\n'));
-        if (names.size() > shown)
-            text += QStringLiteral("\n... and %1 more").arg(names.size() - shown);
-        wf::showMessage(this, text);
-    }
+    if (!m_unmeasured.isEmpty())
+        reportUnmeasured();
+}
+
+void Form1::reportUnmeasured()
+{
+    const QStringList names = std::exchange(m_unmeasured, {});
+    const int shown = qMin(int(names.size()), 20);
+    QString text = names.size() == 1
+                       ? QStringLiteral("This file no longer exists, so the pack size does not count it:")
+                       : QStringLiteral("%1 files no longer exist, so the pack size does not count them:")
+                             .arg(names.size());
+    text += QStringLiteral("\n\n") + names.mid(0, shown).join(QLatin1Char('\n'));
+    if (names.size() > shown)
+        text += QStringLiteral("\n... and %1 more").arg(names.size() - shown);
+    wf::showMessage(this, text);
 }
 
 void Form1::Command2_Click() { setAllTicks(true); }

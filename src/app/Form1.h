@@ -79,6 +79,7 @@ private:
     void focusList();
     void setAllTicks(bool ticked);
     void refreshPackSizeLabel();
+    void reportUnmeasured();
     void createControls();
     void wireEvents();
 
