@@ -1,13 +1,19 @@
 #pragma once
 #include <QBuffer>
 
-// An in-memory device that accepts `writeLimit` bytes in all, wherever they
-// land, then fails every write, and hands out reads of at most `readLimit`
-// bytes. Open it Unbuffered so every call reaches it.
+// An in-memory device, open for reading and writing unbuffered so every call
+// reaches it, that accepts `writeLimit` bytes in all, wherever they land,
+// then fails every write, and hands out reads of at most `readLimit` bytes.
+// -1: no limit.
 class FailingDevice : public QBuffer {
 public:
-    qint64 writeLimit = -1; // -1: no limit
-    qint64 readLimit = -1;
+    explicit FailingDevice(qint64 writeLimit = -1, qint64 readLimit = -1)
+        : writeLimit(writeLimit), readLimit(readLimit)
+    {
+        open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    }
+    const qint64 writeLimit;
+    const qint64 readLimit;
     qint64 accepted = 0;
 
 protected:

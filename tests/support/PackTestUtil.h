@@ -5,12 +5,6 @@
 
 namespace packtest {
 
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -30,14 +24,13 @@ inline QByteArray xorCycle(QByteArray bytes, const std::array<quint8, 4> &key)
     return bytes;
 }
 
-// Deterministic, non-repeating-looking content of any length.
+// Deterministic content of any length; its period, 251 (a prime), is out of
+// step with words and chunks.
 inline QByteArray pattern(qint64 length, quint32 seed = 1)
 {
     QByteArray bytes(length, Qt::Uninitialized);
-    for (qint64 i = 0; i < length; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        bytes[i] = char(seed >> 23);
-    }
+    for (qint64 i = 0; i < length; ++i)
+        bytes[i] = char((i * 97 + seed) % 251);
     return bytes;
 }
 
