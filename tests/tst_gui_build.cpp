@@ -5,23 +5,17 @@
 #include "app/TickList.h"
 #include "support/FileSizeLimit.h"
 #include "support/GuiTestKit.h"
-#include "support/PackReader.h"
+#include "support/PackTestUtil.h"
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 namespace {
-// "name=data" for each member, read back as the game would.
 QStringList packed(const ScratchProject &p, bool designKey = false)
 {
-    QList<packtest::Member> members;
     const quint8 k = designKey ? 0x5D : 0;
-    packtest::readPack(p.read("Data.Pak"), designKey ? 0x5B19C7E4 : 0, {k, k, k, k}, members);
-    QStringList out;
-    for (const auto &m : members)
-        out << m.name + "=" + m.data;
-    return out;
+    return packtest::readPack(p.read("Data.Pak"), designKey ? 0x5B19C7E4 : 0, {k, k, k, k});
 }
 
 // Runs `action` once, when the build moves its current row to `row`.

@@ -1,43 +1,68 @@
 #pragma once
 // Shared by the tests that drive the real window: a scratch project
-// directory that is the current directory while it lives, and a recorder
-// that takes the place of modal message boxes.
-#include <QByteArray>
+// directory that is the current directory while it lives, a recorder that
+// takes the place of modal message boxes, and ways to reach the list's rows.
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+#include "app/TickList.h"
 #include <QDir>
-#include <QString>
-#include <QStringList>
+#include <QFile>
 #include <QTemporaryDir>
-
-class Form1;
+#include <QTest>
 
 class ScratchProject {
 public:
-    ScratchProject();
-    ~ScratchProject();
+    ScratchProject() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~ScratchProject() { QDir::setCurrent(m_previous); }
     QString path() const { return m_dir.path(); }
-    // Creates a file (and its folders); `rel` uses '/' separators.
-    void write(const QString &rel, const QByteArray &bytes) const;
-    QByteArray read(const QString &rel) const;
-    bool exists(const QString &rel) const;
-    // Every file name in the project root (to spot leftover temporary files).
-    QStringList rootEntries() const;
+    // Creates a file and its folders; `rel` uses '/' separators.
+    void write(const QString &rel, const QByteArray &bytes) const
+    {
+        const QString full = QDir(path()).filePath(rel);
+        QDir().mkpath(QFileInfo(full).path());
+        QFile f(full);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(full));
+    }
+    QByteArray read(const QString &rel) const
+    {
+        QFile f(QDir(path()).filePath(rel));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool exists(const QString &rel) const { return QFileInfo::exists(QDir(path()).filePath(rel)); }
+    // Every file in the project root, hidden ones too (to spot leftovers).
+    QStringList rootEntries() const { return QDir(path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
 
-// Messages shown while it lives are recorded here instead of blocking.
-class MessageRecorder {
-public:
-    MessageRecorder();
-    ~MessageRecorder();
+struct MessageRecorder {
+    MessageRecorder() { wf::setMessageSink([this](const QString &text) { messages << text; }); }
+    ~MessageRecorder() { wf::setMessageSink({}); }
     QStringList messages;
 };
 
-// The row index of `text` in the window's list, or -1.
-int rowOf(Form1 &form, const QString &text);
-// Clicks a row's tick box with the mouse.
-void clickTick(Form1 &form, int row);
-// The texts of the ticked rows, in list order.
-QStringList tickedRows(Form1 &form);
+inline int rowOf(Form1 &f, const QString &text)
+{
+    for (int i = 0; i < f.List1->ListCount(); ++i)
+        if (f.List1->List(i) == text)
+            return i;
+    return -1;
+}
+
+inline void clickTick(Form1 &f, int row)
+{
+    f.List1->scrollTo(f.List1->rows().index(row));
+    QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, f.List1->tickRect(row).center());
+}
+
+inline QStringList tickedRows(Form1 &f)
+{
+    QStringList out;
+    for (int i = 0; i < f.List1->ListCount(); ++i)
+        if (f.List1->Selected(i))
+            out << f.List1->List(i);
+    return out;
+}
