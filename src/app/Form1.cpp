@@ -239,28 +239,27 @@ bool Form1::restoreFromProfile(bool &walked)
     const QStringList lines = wf::readProfileLines(file.readAll());
     file.close();
 
-    // Line 1 is the header; each further line is applied as soon as it is read.
-    if (lines.size() < 2)
-        return false;
-    const std::optional<int> encryption = wf::tickValueFromLine(lines[1]);
-    if (!encryption)
-        return false;
-    Check1->setValue(*encryption);
-    if (lines.size() < 3)
-        return false;
-    const std::optional<int> append = wf::tickValueFromLine(lines[2]);
-    if (!append)
-        return false;
-    Check2->setValue(*append);
-    if (lines.size() < 4)
-        return false;
-    Text2->setText(lines[3]);
-    if (lines.size() < 5)
-        return false;
-    Text1->setText(lines[4]);
-    if (lines.size() < 6)
-        return false;
-    Text3->setText(lines[5]);
+    // Line 1 is the header. Each further line is applied as soon as it is
+    // read; a missing or unreadable one ends the restoring there.
+    const auto tick = [](TickBox *box) {
+        return [box](const QString &line) {
+            const std::optional<int> value = wf::tickValueFromLine(line);
+            if (value)
+                box->setValue(*value);
+            return value.has_value();
+        };
+    };
+    const auto text = [](QLineEdit *box) {
+        return [box](const QString &line) {
+            box->setText(line);
+            return true;
+        };
+    };
+    const std::function<bool(const QString &)> apply[] = {tick(Check1), tick(Check2), text(Text2), text(Text1),
+                                                          text(Text3)};
+    for (int i = 0; i < 5; ++i)
+        if (i + 1 >= lines.size() || !apply[i](lines[i + 1]))
+            return false;
 
     QCoreApplication::processEvents();
     DirWalk(QStringLiteral("*.*"), m_projectDir);
