@@ -440,8 +440,7 @@ void Form1::initline()
 {
     const QString file = Check2->Value() == 1 ? Text1->text() : kPackName;
     const bool encrypted = Check1->Value() == 1;
-    const QString line = encrypted ? wf::buildInitLine(file, true, Text2->text(), Text3->text())
-                                   : wf::buildInitLine(file, false, {}, {});
+    const QString line = wf::buildInitLine(file, encrypted, Text2->text(), Text3->text());
     // Setting the same text would drop the user's selection every second.
     if (Text4->text() != line)
         Text4->setText(line);
@@ -476,9 +475,8 @@ QString Form1::buildPack()
     wf::PackKey key;
     key.encrypted = Check1->Value() == 1;
     key.mask = key.encrypted ? wf::headerMask(Text3->text()) : 0;
-    const auto bytes = wf::keyBytes(Text2->text());
     if (key.encrypted)
-        key.bytes = bytes;
+        key.bytes = wf::keyBytes(Text2->text());
 
     if (List1->rows().selectedCount() > wf::kMaxPackFiles)
         return QStringLiteral("%1 files are ticked, but a pack holds at most %2.\n\n%3 was not changed.")

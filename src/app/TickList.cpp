@@ -24,6 +24,5 @@ QRect TickList::tickRect(int row) const
     opt.rect = visualRect(m_rows.index(row));
     opt.features |= QStyleOptionViewItem::HasCheckIndicator;
     opt.index = m_rows.index(row);
-    const QWidget *w = this;
-    return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, w);
+    return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, this);
 }

@@ -8,22 +8,7 @@ namespace wf {
 
 namespace {
 
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
-bool writeAll(QFile &file, const char *data, qint64 len)
-{
-    while (len > 0) {
-        const qint64 n = file.write(data, len);
-        if (n <= 0)
-            return false;
-        data += n;
-        len -= n;
-    }
-    return true;
-}
+const auto quoted = quotedName;
 
 // Copies the pack and the trailer to the executable's end; returns the
 // failure, or an empty string.

@@ -20,6 +20,23 @@ QByteArray leWord(quint32 value)
     return bytes;
 }
 
+bool writeAll(QIODevice &out, const char *data, qint64 len)
+{
+    while (len > 0) {
+        const qint64 n = out.write(data, len);
+        if (n <= 0)
+            return false;
+        data += n;
+        len -= n;
+    }
+    return true;
+}
+
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
 namespace {
 
 // floor(r * range) kept within 0..range-1. Done in double: in float an r just

@@ -13,6 +13,8 @@
 // followed by the trailer word (E + 1 + M) mod 2^32 and "QUILDX"; a reader
 // takes word - M - 1 as the pack's offset in the executable.
 #include <QByteArray>
+#include <QIODevice>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 
@@ -49,6 +51,11 @@ struct PackKey {
 };
 
 QByteArray leWord(quint32 value);
+
+// Writes all `len` bytes, retrying short writes; false on the first failure.
+bool writeAll(QIODevice &out, const char *data, qint64 len);
+// A file name as messages show it: in double quotes.
+QString quotedName(const QString &name);
 QByteArray leadingFiller(RandomSource &random);
 QByteArray trailingFiller(RandomSource &random);
 

@@ -7,10 +7,7 @@ namespace wf {
 
 namespace {
 
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
+const auto quoted = quotedName;
 
 QString cannotRead(const QString &name, const QString &reason)
 {
@@ -121,14 +118,9 @@ bool PackWriter::write(const QByteArray &bytes)
 
 bool PackWriter::write(const char *data, qint64 len)
 {
-    while (len > 0) {
-        const qint64 n = m_out.write(data, len);
-        if (n <= 0)
-            return fail(QStringLiteral("Cannot write %1: %2").arg(quoted(m_outName), m_out.errorString()));
-        data += n;
-        len -= n;
-        m_written += n;
-    }
+    if (!writeAll(m_out, data, len))
+        return fail(QStringLiteral("Cannot write %1: %2").arg(quoted(m_outName), m_out.errorString()));
+    m_written += len;
     return true;
 }
 
