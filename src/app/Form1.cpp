@@ -360,9 +360,24 @@ void Form1::refreshPackSizeLabel()
 
 void Form1::setAllTicks(bool ticked)
 {
+    tickBatch([&] {
+        for (int i = 0; i < List1->ListCount(); ++i)
+            List1->setSelected(i, ticked);
+    });
+}
+
+void Form1::setTicks(const QVector<int> &rows, bool ticked)
+{
+    tickBatch([&] {
+        for (int i : rows)
+            List1->setSelected(i, ticked);
+    });
+}
+
+void Form1::tickBatch(const std::function<void()> &change)
+{
     ++m_batch;
-    for (int i = 0; i < List1->ListCount(); ++i)
-        List1->setSelected(i, ticked);
+    change();
     --m_batch;
     if (m_batch > 0)
         return;

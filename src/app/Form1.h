@@ -51,6 +51,10 @@ public:
 
     // Public operations of the window.
     void DirWalk(const QString &sPattern, const QString &CurrDir);
+    // Sets the tick of each of `rows` as Select All does: one item-check per
+    // changed row, the label set once at the end, unmeasured files named in
+    // one message.
+    void setTicks(const QVector<int> &rows, bool ticked);
 
 public slots:
     void Form_Load();
@@ -78,6 +82,7 @@ private:
     QString buildPack();
     void focusList();
     void setAllTicks(bool ticked);
+    void tickBatch(const std::function<void()> &change);
     void refreshPackSizeLabel();
     void reportUnmeasured();
     void createControls();
