@@ -70,6 +70,7 @@ void TestBuild::optionsAreReadOnceButTicksLive()
         project.write(n, n);
     Form1 f;
     f.Form_Load();
+    f.turnIntervalMs = 0; // a turn before every row
     f.Check1->setValue(1);
     int nested = 0;
     atRow(f, 1, [&] {
@@ -94,6 +95,7 @@ void TestBuild::closingDuringABuildKeepsTheEarlierPack()
     Form1 f;
     f.Form_Load();
     f.Command2_Click();
+    f.turnIntervalMs = 0;
     atRow(f, 1, [&] { f.close(); });
     f.Command1_Click();
     QVERIFY(!f.isVisible());

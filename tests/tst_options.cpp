@@ -1,4 +1,4 @@
-#include "app/NumberRule.h"
+#include "project/NumberRule.h"
 #include "options/HexVal.h"
 #include "options/InitLine.h"
 #include "options/NewKey.h"

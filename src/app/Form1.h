@@ -1,4 +1,7 @@
 #pragma once
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QVector>
 #include <QWidget>
 #include <functional>
 
@@ -41,19 +44,21 @@ public:
     QLabel *Label4;
     QTimer *Timer1;
 
-    // The project directory: the current directory at start.
-    QString projectDir() const { return m_projectDir; }
     qint64 packSizeTotal() const { return m_total; }
     bool isBuilding() const { return m_building; }
 
     // Where the new-key procedure reads the time of day; tests replace it.
     std::function<float()> clock;
+    // How long a build may run between two event-processing turns, and a
+    // hook that sees every turn (tests count them).
+    int turnIntervalMs = 20;
+    std::function<void()> onBuildTurn;
 
     // Public operations of the window.
     void DirWalk(const QString &sPattern, const QString &CurrDir);
     // Sets the tick of each of `rows` as Select All does: one item-check per
-    // changed row, the label set once at the end, unmeasured files named in
-    // one message.
+    // changed row, the label set once at the end, unmeasured and refused
+    // files named in one message.
     void setTicks(const QVector<int> &rows, bool ticked);
 
 public slots:
@@ -78,26 +83,29 @@ protected:
 
 private:
     void Form_Unload();
-    bool restoreFromProfile(bool &walked);
+    void applyProfile();
     QString buildPack();
+    bool buildTurn(int row, bool always);
     void focusList();
     void setAllTicks(bool ticked);
     void tickBatch(const std::function<void()> &change);
     void refreshPackSizeLabel();
-    void reportUnmeasured();
+    void reportTickProblems();
     void createControls();
     void wireEvents();
 
-    QString m_projectDir;
     qint64 m_total = 0;
     bool m_loading = false;
     bool m_closePending = false;
     bool m_building = false;
     bool m_abandon = false;
     bool m_closing = false;
-    // Select All / Select None: the label is set once at the end, and files
-    // that could not be measured are reported in one message.
+    QElapsedTimer m_sinceTurn;
+    // Tick changes in a batch (Select All, Select None, the start-up's
+    // re-ticking): the label is set once at the end, and files that could
+    // not be measured or cannot be stored are reported in one message.
     int m_batch = 0;
     bool m_batchCounted = false;
     QStringList m_unmeasured;
+    QStringList m_unstorable;
 };

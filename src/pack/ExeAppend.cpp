@@ -1,6 +1,8 @@
 #include "pack/ExeAppend.h"
 #include "pack/PackFormat.h"
 #include "pack/PackWriter.h"
+#include "platform/FileSystem.h"
+#include "project/ProjectFiles.h"
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,6 +11,7 @@ namespace wf {
 namespace {
 
 const auto quoted = quotedName;
+
 
 // Copies the pack and the trailer to the executable's end; returns the
 // failure, or an empty string.
@@ -38,33 +41,40 @@ QString copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString 
 
 } // namespace
 
-QString appendPackToExecutable(const QString &exePath, const QString &exeName,
-                               const QString &packPath, quint32 mask)
+bool appendPackToExecutable(const QString &exePath, const QString &exeName, const QString &packPath,
+                            quint32 mask, QString &error)
 {
     const QString packName = QFileInfo(packPath).fileName();
-    QFile pack(packPath);
-    if (!pack.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return QStringLiteral("Cannot read %1: %2").arg(quoted(packName), pack.errorString());
+    QFile pack;
+    QString reason;
+    if (!platform::openRegularFile(pack, packPath, false, reason)) {
+        error = QStringLiteral("Cannot read %1: %2").arg(quoted(packName), reason);
+        return false;
+    }
 
-    // ExistingOnly: appending never creates an executable. Unbuffered: after a
-    // failed write no pending data may stand in the way of cutting it back.
-    QFile exe(exePath);
-    if (!exe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-        return QStringLiteral("Cannot open %1 for writing: %2").arg(quoted(exeName), exe.errorString());
+    // Never creates an executable, never blocks on a pipe; unbuffered, so
+    // after a failed write no pending data stands in the way of cutting it back.
+    QFile exe;
+    if (!platform::openRegularFile(exe, exePath, true, reason)) {
+        error = QStringLiteral("Cannot open %1 for writing: %2").arg(quoted(exeName), reason);
+        return false;
+    }
     const qint64 exeLength = exe.size();
     const qint64 packLength = pack.size();
     // The game reads the trailer word and every byte of the pack by signed
     // 32-bit position, so the whole extended executable must stay below 2 GiB.
-    if (exeLength + packLength + kTrailerLength > kMaxPackBytes)
-        return QStringLiteral("Cannot append %1 to %2: together they would reach 2 GiB, "
-                              "more than the game can address")
-                .arg(quoted(packName), quoted(exeName));
+    if (exeLength + packLength + kTrailerLength > kMaxPackBytes) {
+        error = QStringLiteral("Cannot append %1 to %2: together they would reach 2 GiB, "
+                               "more than the game can address")
+                    .arg(quoted(packName), quoted(exeName));
+        return false;
+    }
 
     QString failure = copyPack(exe, exeName, pack, packName, exeLength, packLength, mask);
     if (failure.isEmpty()) {
         exe.close();
         if (exe.error() == QFileDevice::NoError)
-            return {};
+            return true;
         failure = QStringLiteral("Cannot write %1: %2").arg(quoted(exeName), exe.errorString());
     }
 
@@ -75,7 +85,8 @@ QString appendPackToExecutable(const QString &exePath, const QString &exeName,
         failure += QStringLiteral(". Cutting %1 back to its earlier length also failed (%2); "
                                   "it may no longer run")
                            .arg(quoted(exeName), target.errorString());
-    return failure;
+    error = failure;
+    return false;
 }
 
 } // namespace wf

@@ -1,12 +1,31 @@
 #include "pack/PackFormat.h"
 #include "options/RandomSource.h"
 #include <cmath>
+#include <cstring>
 
 namespace wf {
 
 void KeyCycle::apply(char *data, qint64 len)
 {
-    for (qint64 i = 0; i < len; ++i) {
+    qint64 i = 0;
+    for (; i < len && m_phase != 0; ++i) {
+        data[i] = char(quint8(data[i]) ^ m_key[3 - m_phase]);
+        m_phase = (m_phase + 1) & 3;
+    }
+    // Eight bytes in memory order K3 K2 K1 K0 K3 K2 K1 K0, whatever the host's
+    // byte order, since the pattern is laid out byte by byte.
+    unsigned char pattern[8];
+    for (int b = 0; b < 8; ++b)
+        pattern[b] = m_key[3 - (b & 3)];
+    quint64 word;
+    std::memcpy(&word, pattern, 8);
+    for (; i + 8 <= len; i += 8) {
+        quint64 v;
+        std::memcpy(&v, data + i, 8);
+        v ^= word;
+        std::memcpy(data + i, &v, 8);
+    }
+    for (; i < len; ++i) {
         data[i] = char(quint8(data[i]) ^ m_key[3 - m_phase]);
         m_phase = (m_phase + 1) & 3;
     }
@@ -30,11 +49,6 @@ bool writeAll(QIODevice &out, const char *data, qint64 len)
         len -= n;
     }
     return true;
-}
-
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
 namespace {

@@ -35,7 +35,8 @@ public:
     KeyCycle() = default;
     explicit KeyCycle(const std::array<quint8, 4> &key) : m_key(key) {}
     void restart() { m_phase = 0; }
-    // Masks `len` bytes, continuing the current run.
+    // Masks `len` bytes, continuing the current run. Works a machine word
+    // at a time: byte-wise masking would be the slowest step of a build.
     void apply(char *data, qint64 len);
 
 private:
@@ -54,8 +55,6 @@ QByteArray leWord(quint32 value);
 
 // Writes all `len` bytes, retrying short writes; false on the first failure.
 bool writeAll(QIODevice &out, const char *data, qint64 len);
-// A file name as messages show it: in double quotes.
-QString quotedName(const QString &name);
 QByteArray leadingFiller(RandomSource &random);
 QByteArray trailingFiller(RandomSource &random);
 

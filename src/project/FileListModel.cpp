@@ -1,13 +1,8 @@
 #include "project/FileListModel.h"
+#include "project/RowRules.h"
 #include <algorithm>
 
 namespace wf {
-
-bool FileListModel::lessThan(const QString &a, const QString &b)
-{
-    const int c = QString::compare(a, b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
@@ -58,7 +53,7 @@ void FileListModel::setSelected(int row, bool ticked)
 int FileListModel::addItem(const QString &text)
 {
     const auto pos = std::upper_bound(m_rows.begin(), m_rows.end(), text,
-                                      [](const QString &t, const Row &r) { return lessThan(t, r.text); });
+                                      [](const QString &t, const Row &r) { return rowLessThan(t, r.text); });
     const int at = int(pos - m_rows.begin());
     beginInsertRows({}, at, at);
     m_rows.insert(at, Row{text, false});
@@ -75,8 +70,17 @@ void FileListModel::addItems(const QStringList &texts)
     for (const QString &t : texts)
         m_rows.append(Row{t, false});
     std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [](const Row &a, const Row &b) { return lessThan(a.text, b.text); });
+                     [](const Row &a, const Row &b) { return rowLessThan(a.text, b.text); });
     endResetModel();
+}
+
+QStringList FileListModel::texts() const
+{
+    QStringList out;
+    out.reserve(m_rows.size());
+    for (const Row &r : m_rows)
+        out.append(r.text);
+    return out;
 }
 
 void FileListModel::clear()

@@ -24,6 +24,7 @@ public:
     const QString &text(int row) const { return m_rows[row].text; }
     bool isSelected(int row) const { return m_rows[row].ticked; }
     int selectedCount() const { return m_selected; }
+    QStringList texts() const;
 
     // Sets a row's tick; raises itemCheck(row) only when it really changes.
     void setSelected(int row, bool ticked);
@@ -32,10 +33,6 @@ public:
     // Adds many rows, sorting once.
     void addItems(const QStringList &texts);
     void clear();
-
-    // The list's order: case-insensitive, ties broken by exact text so the
-    // order is total and stable.
-    static bool lessThan(const QString &a, const QString &b);
 
 signals:
     void itemCheck(int row);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 class ScratchProject {
 public:
@@ -66,3 +67,22 @@ inline QStringList tickedRows(Form1 &f)
             out << f.List1->List(i);
     return out;
 }
+
+// A scratch project and the real window loaded in it: write the project's
+// files, then load(). The window goes before the project does.
+class LoadedWindow {
+public:
+    ScratchProject project;
+    MessageRecorder recorder;
+    Form1 &load()
+    {
+        m_form = std::make_unique<Form1>();
+        m_form->Form_Load();
+        return *m_form;
+    }
+    Form1 &form() { return *m_form; }
+    ~LoadedWindow() { m_form.reset(); }
+
+private:
+    std::unique_ptr<Form1> m_form;
+};

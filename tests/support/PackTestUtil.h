@@ -12,6 +12,12 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
 }
 
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline quint32 wordAt(const QByteArray &bytes, qint64 offset)
 {
     return qFromLittleEndian<quint32>(bytes.constData() + offset);

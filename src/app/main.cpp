@@ -1,5 +1,5 @@
-#include "app/Form1.h"
 #include "app/MessageBox.h"
+#include "app/Startup.h"
 #include <QApplication>
 
 int main(int argc, char **argv)
@@ -9,7 +9,5 @@ int main(int argc, char **argv)
     // One look on every desktop, so the fixed layout and the yellow button
     // render as designed.
     QApplication::setStyle(QStringLiteral("Fusion"));
-    Form1 window;
-    window.Form_Load();
-    return app.exec();
+    return wf::runWindow();
 }

@@ -1,0 +1,94 @@
+// "Create Pak Archive": the row loop over the core's pack build.
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+#include "app/TickBox.h"
+#include "app/TickList.h"
+#include "options/HexVal.h"
+#include "options/RandomSource.h"
+#include "pack/PackFile.h"
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+void Form1::Command1_Click()
+{
+    // One build at a time, and none before the list is filled.
+    if (m_building || m_loading)
+        return;
+    m_building = true;
+    m_abandon = false;
+    Command1->setText(QStringLiteral("Please Wait.."));
+    List1->setEnabled(false);
+    m_sinceTurn.start();
+    QCoreApplication::processEvents();
+
+    const QString error = m_abandon ? QString() : buildPack();
+    if (!error.isEmpty())
+        wf::showMessage(this, error);
+
+    List1->setEnabled(true);
+    Command1->setText(QStringLiteral("Create Pak File"));
+    m_building = false;
+    if (m_closePending)
+        close();
+}
+
+// Lets the window run when `turnIntervalMs` have passed since the last turn
+// (or `always`): the list's current row follows the build, clicks, the timer
+// and a close are handled. Returns false when the build is to be abandoned.
+bool Form1::buildTurn(int row, bool always)
+{
+    if (!always && m_sinceTurn.elapsed() < turnIntervalMs)
+        return !m_abandon;
+    List1->setListIndex(row);
+    QCoreApplication::processEvents();
+    m_sinceTurn.restart();
+    if (onBuildTurn)
+        onBuildTurn();
+    return !m_abandon;
+}
+
+QString Form1::buildPack()
+{
+    wf::PackKey key;
+    key.encrypted = Check1->Value() == 1;
+    key.mask = key.encrypted ? wf::headerMask(Text3->text()) : 0;
+    if (key.encrypted)
+        key.bytes = wf::keyBytes(Text2->text());
+
+    if (List1->rows().selectedCount() > wf::kMaxPackFiles)
+        return wf::packKeptMessage(QStringLiteral("%1 files are ticked, but a pack holds at most %2.")
+                                       .arg(QLocale(QLocale::English).toString(List1->rows().selectedCount()),
+                                            QLocale(QLocale::English).toString(wf::kMaxPackFiles)));
+    wf::PackFile pack(key, wf::RandomSource::shared());
+    int row = 0;
+    pack.yield = [&] { return buildTurn(row, false); };
+    QString error;
+    if (!pack.open(error))
+        return wf::packKeptMessage(error);
+    for (; row < List1->ListCount(); ++row) {
+        // The turn comes before the tick is read, so Select All or Select
+        // None clicked meanwhile decides this row.
+        if (!buildTurn(row, false))
+            return {};
+        if (List1->Selected(row) && !pack.add(List1->List(row), error))
+            return m_abandon ? QString() : wf::packKeptMessage(error);
+    }
+    if (List1->ListCount() > 0)
+        List1->setListIndex(List1->ListCount() - 1);
+    if (!pack.commit(error))
+        return wf::packKeptMessage(error);
+
+    if (Check2->Value() != 1)
+        return {};
+    switch (wf::appendToExecutable(Text1->text(), key.mask, error)) {
+    case wf::AppendOutcome::Appended:
+        return {};
+    case wf::AppendOutcome::ExecutableNotFound:
+        return QString::fromLatin1(wf::kExeNotFoundMessage);
+    case wf::AppendOutcome::Failed:
+        break;
+    }
+    return error;
+}

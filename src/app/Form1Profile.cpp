@@ -1,0 +1,91 @@
+// Start-up and shut-down: the profile restored into the controls, the
+// project walked into the list, and the profile written on closing.
+#include "app/Form1.h"
+#include "app/MessageBox.h"
+#include "app/TickBox.h"
+#include "app/TickList.h"
+#include "project/Profile.h"
+#include "project/ProjectFiles.h"
+#include "project/RowRules.h"
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+
+void Form1::Form_Load()
+{
+    m_loading = true;
+    show();
+    List1->setFocus();
+    applyProfile();
+    Label4->setText(QStringLiteral(" Project Directory: ") + wf::projectDirForDisplay());
+    initline();
+    m_loading = false;
+
+    // A close asked for while starting waits until the list and ticks are
+    // complete, so the profile written on closing loses nothing.
+    if (m_closePending)
+        close();
+}
+
+void Form1::applyProfile()
+{
+    // A missing profile, or one that is not a regular file, has every field
+    // absent. The fields are applied in order, each at once (setting a tick
+    // box runs its handler), until the first absent one.
+    const wf::Profile p = wf::readProfile(QString::fromLatin1(wf::kProfileName));
+    const std::function<bool()> steps[] = {
+        [&] { return p.check1 && (Check1->setValue(*p.check1), true); },
+        [&] { return p.check2 && (Check2->setValue(*p.check2), true); },
+        [&] { return p.basicKey && (Text2->setText(*p.basicKey), true); },
+        [&] { return p.exeName && (Text1->setText(*p.exeName), true); },
+        [&] { return p.headerMask && (Text3->setText(*p.headerMask), true); },
+    };
+    const bool complete = std::all_of(std::begin(steps), std::end(steps), [](const auto &step) { return step(); });
+
+    QCoreApplication::processEvents();
+    DirWalk(QStringLiteral("*.*"), QString::fromLatin1(wf::kProjectDir));
+    // Rows are ticked again only from a complete profile; each tick is
+    // measured and may be refused, as a click would be.
+    if (complete)
+        setTicks(wf::rowsNamedBy(List1->rows().texts(), p.rows), true);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (m_loading) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    if (m_building) {
+        // Abandon the build at once; the earlier pack stays as it was.
+        m_abandon = true;
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    if (!m_closing) {
+        m_closing = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void Form1::Form_Unload()
+{
+    wf::Profile p;
+    p.check1 = Check1->Value();
+    p.check2 = Check2->Value();
+    p.basicKey = Text2->text();
+    p.exeName = Text1->text();
+    p.headerMask = Text3->text();
+    for (int i = 0; i < List1->ListCount(); ++i)
+        if (List1->Selected(i))
+            p.rows << List1->List(i);
+    QString error;
+    // Closing goes ahead either way; the earlier profile is still whole.
+    if (!wf::writeProfile(QString::fromLatin1(wf::kProfileName), p, error))
+        wf::showMessage(this, error);
+}

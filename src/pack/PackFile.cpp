@@ -1,0 +1,108 @@
+#include "pack/PackFile.h"
+#include "pack/ExeAppend.h"
+#include "pack/PackWriter.h"
+#include "platform/FileSystem.h"
+#include "project/PathFunctions.h"
+#include "project/Profile.h"
+#include "project/ProjectFiles.h"
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace wf {
+
+namespace {
+const QString kPack = QString::fromLatin1(kPackName);
+// Written data is handed to the disk in steps of this size while the build
+// runs, so the commit's final sync has little left to wait for.
+constexpr qint64 kWriteBackStep = 8 << 20;
+} // namespace
+
+PackFile::PackFile(const PackKey &key, RandomSource &random) : m_key(key), m_random(random) {}
+
+PackFile::~PackFile() = default; // an uncommitted QSaveFile removes its temporary file
+
+bool PackFile::open(QString &error)
+{
+    if (!refuseLink(kPack, error))
+        return false;
+    m_out = std::make_unique<QSaveFile>(kPack);
+    // Unbuffered: a buffered tail that fails to flush can still be committed.
+    if (!m_out->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = QStringLiteral("Cannot create %1: %2").arg(quotedName(kPack), m_out->errorString());
+        return false;
+    }
+    m_writer = std::make_unique<PackWriter>(*m_out, kPack, m_key, m_random);
+    m_writer->afterChunk = [this] { return afterChunk(); };
+    return m_writer->begin(error);
+}
+
+bool PackFile::add(const QString &row, QString &error)
+{
+    QFile member;
+    QString reason;
+    if (!platform::openRegularFile(member, nativePath(row, QString::fromLatin1(kProjectDir)), false, reason)) {
+        error = QStringLiteral("Cannot read %1: %2").arg(quotedName(row), reason);
+        return false;
+    }
+    if (!m_writer->addMember(row, member, member.size(), error))
+        return false;
+    return afterChunk();
+}
+
+bool PackFile::afterChunk()
+{
+    const qint64 written = m_writer->bytesWritten();
+    if (written - m_writeBackFrom >= kWriteBackStep) {
+        platform::startWriteBack(int(m_out->handle()), m_writeBackFrom, written - m_writeBackFrom);
+        m_writeBackFrom = written;
+    }
+    return !yield || yield();
+}
+
+bool PackFile::commit(QString &error)
+{
+    if (!m_writer->finish(error))
+        return false;
+    if (!m_out->commit()) {
+        error = QStringLiteral("Cannot write %1: %2").arg(quotedName(kPack), m_out->errorString());
+        return false;
+    }
+    return true;
+}
+
+int PackFile::count() const
+{
+    return m_writer ? m_writer->count() : 0;
+}
+
+qint64 PackFile::bytesWritten() const
+{
+    return m_writer ? m_writer->bytesWritten() : 0;
+}
+
+AppendOutcome appendToExecutable(const QString &exeName, quint32 mask, QString &error)
+{
+    const QString exePath = nativePath(exeName, QString::fromLatin1(kProjectDir));
+    if (!QFileInfo(exePath).isFile())
+        return AppendOutcome::ExecutableNotFound;
+    // Appending the pack to itself, or to the profile, would ruin the file
+    // the game or the next start reads.
+    const QString profile = QString::fromLatin1(kProfileName);
+    if (platform::sameFile(exePath, kPack) || platform::sameFile(exePath, profile)) {
+        const bool isPack = platform::sameFile(exePath, kPack);
+        error = QStringLiteral("Cannot append %1 to %2: that is %3, and the pack cannot be appended to %4. "
+                               "Name the game's executable under Filename.")
+                    .arg(quotedName(kPack), quotedName(exeName), isPack ? quotedName(kPack) : quotedName(profile),
+                         isPack ? QStringLiteral("itself") : QStringLiteral("the profile"));
+        return AppendOutcome::Failed;
+    }
+    return appendPackToExecutable(exePath, exeName, kPack, mask, error) ? AppendOutcome::Appended
+                                                                        : AppendOutcome::Failed;
+}
+
+QString packKeptMessage(const QString &reason)
+{
+    return reason + QStringLiteral("\n\n%1 was not changed.").arg(kPack);
+}
+
+} // namespace wf

@@ -1,0 +1,61 @@
+#pragma once
+// One build of Data.Pak in the project directory, driven row by row by its
+// caller (the window or the command line): open(), add() for each ticked
+// row in list order, commit(), then appendToExecutable() when asked. Until
+// commit() succeeds the earlier Data.Pak is untouched; a failed or
+// abandoned build leaves no temporary file behind.
+#include "pack/PackFormat.h"
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QSaveFile;
+
+namespace wf {
+
+class PackWriter;
+class RandomSource;
+
+class PackFile {
+public:
+    PackFile(const PackKey &key, RandomSource &random);
+    ~PackFile();
+
+    bool open(QString &error);
+    // Packs the file a row names. Only a regular file is read, and opening it
+    // never blocks. Returns false with an empty error when `yield` abandoned
+    // the build inside the member.
+    bool add(const QString &row, QString &error);
+    bool commit(QString &error);
+
+    // Runs between chunks inside a member; returning false abandons the build.
+    std::function<bool()> yield;
+
+    int count() const;
+    qint64 bytesWritten() const;
+
+private:
+    bool afterChunk();
+
+    PackKey m_key;
+    RandomSource &m_random;
+    std::unique_ptr<QSaveFile> m_out;
+    std::unique_ptr<PackWriter> m_writer;
+    qint64 m_writeBackFrom = 0;
+};
+
+enum class AppendOutcome { Appended, ExecutableNotFound, Failed };
+
+// Appends the committed Data.Pak to the executable `exeName` (relative to
+// the project directory unless absolute). ExecutableNotFound when no regular
+// file has that name; Failed, with `error`, when the append is refused (the
+// name leads to Data.Pak or the profile) or fails (the executable is then
+// cut back to its earlier bytes).
+AppendOutcome appendToExecutable(const QString &exeName, quint32 mask, QString &error);
+
+// The message for a build that failed before its commit.
+QString packKeptMessage(const QString &reason);
+
+inline constexpr const char *kExeNotFoundMessage = ".exe file not found. Quildex Created instead...";
+
+} // namespace wf

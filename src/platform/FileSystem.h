@@ -1,0 +1,34 @@
+#pragma once
+// The few file-system calls Qt does not offer. Everything else in the
+// program goes through Qt; this header and its one source file are the only
+// platform-specific code.
+#include <QFile>
+#include <QString>
+
+namespace wf::platform {
+
+// Opens `path` for reading (or, with `forWriting`, for reading and writing
+// without creating it) only when it is a regular file. The check is made on
+// the opened handle, and the opening never blocks, so a named pipe or a
+// device swapped in at the last moment is refused, not waited on. The file
+// is opened unbuffered. On refusal `error` is the reason, e.g. "it is not a
+// regular file".
+bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString &error);
+
+// True when both names lead (links followed) to the same existing file.
+bool sameFile(const QString &a, const QString &b);
+
+// Asks the system to start writing `length` bytes from `offset` of the
+// open file to disk now, without waiting, so the final sync finds little
+// left to do. Does nothing where there is no such call.
+void startWriteBack(int fd, qint64 offset, qint64 length);
+
+// True when standard error is a terminal (progress bars are drawn only there).
+bool stderrIsTerminal();
+
+// Changes the process's current directory to the path given as raw bytes,
+// as they came on the command line, so a name that is not valid UTF-8 still
+// reaches the right directory.
+bool changeDirectory(const QByteArray &path, QString &error);
+
+} // namespace wf::platform

@@ -1,0 +1,78 @@
+#include "platform/FileSystem.h"
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wf::platform {
+
+namespace {
+QString systemReason(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+} // namespace
+
+bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString &error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK: opening a named pipe would otherwise wait for a writer.
+    const int fd = ::open(name.constData(), (forWriting ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemReason(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        ::close(fd);
+        error = S_ISREG(st.st_mode) ? systemReason(err) : QStringLiteral("it is not a regular file");
+        return false;
+    }
+    // Reads from a regular file never block; clear the flag anyway so the
+    // handle behaves like any other.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    const QIODevice::OpenMode mode = (forWriting ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered;
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
+           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void startWriteBack(int fd, qint64 offset, qint64 length)
+{
+#if defined(__linux__)
+    ::sync_file_range(fd, offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(fd);
+    Q_UNUSED(offset);
+    Q_UNUSED(length);
+#endif
+}
+
+bool stderrIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool changeDirectory(const QByteArray &path, QString &error)
+{
+    if (::chdir(path.constData()) == 0)
+        return true;
+    error = systemReason(errno);
+    return false;
+}
+
+} // namespace wf::platform

@@ -1,0 +1,30 @@
+#include "project/ProjectFiles.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace wf {
+
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+bool refuseLink(const QString &path, QString &error)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return true;
+    const QString target = QFile::decodeName(QFile::encodeName(info.symLinkTarget()));
+    error = QStringLiteral("Cannot write %1: it is a symbolic link to %2. Wrenfold only writes it as a plain file "
+                           "in the project directory; remove or rename the link, then try again")
+                .arg(quotedName(QDir::toNativeSeparators(path)), quotedName(QDir::toNativeSeparators(target)));
+    return false;
+}
+
+QString projectDirForDisplay()
+{
+    return QDir::toNativeSeparators(QDir::currentPath());
+}
+
+} // namespace wf

@@ -1,0 +1,27 @@
+#pragma once
+// Rules on row texts that the window and the command line share: the
+// list's order, the names that can never be ticked, and matching profile
+// lines to rows.
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace wf {
+
+// The list's order: case-insensitive, ties broken by exact text so the
+// order is total and stable.
+bool rowLessThan(const QString &a, const QString &b);
+void sortRows(QStringList &rows);
+
+// Why a row can never be ticked, or an empty text when it can: the pack's
+// own name (in any folder, any case), the executable's name as `Text1`
+// holds it, or a name holding a carriage return, which ends a name in the
+// pack's index and a line in the profile.
+enum class Refusal { None, PackName, ExeName, Unstorable };
+Refusal refusalOf(const QString &row, const QString &exeName);
+
+// The rows (indices into `rows`) named by the profile's row lines, matched
+// upper-cased; every row a line matches, each row once, in row order.
+QVector<int> rowsNamedBy(const QStringList &rows, const QStringList &lines);
+
+} // namespace wf

@@ -1,0 +1,195 @@
+// What a hostile or unlucky project must not do to the program or to the
+// user's files: hang it, make it write outside the project, or damage a pack.
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "app/TickBox.h"
+#include "app/TickList.h"
+#include "support/GuiTestKit.h"
+#include "support/PackTestUtil.h"
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+void makeFifo(const QString &path)
+{
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+}
+} // namespace
+
+class TestSafety : public QObject {
+    Q_OBJECT
+private slots:
+    void namedPipesNeverBlock()
+    {
+        LoadedWindow w;
+        w.project.write("a.txt", "a");
+        w.project.write("b.txt", "b");
+        w.project.write("Data.Pak", "earlier");
+        makeFifo(w.project.path() + "/PakProfile.QXT"); // read as no profile
+        Form1 &f = w.load();
+        QCOMPARE(f.List1->ListCount(), 3);
+        f.Command2_Click();
+        QFile::remove(w.project.path() + "/b.txt");
+        makeFifo(w.project.path() + "/b.txt"); // swapped in after the start-up
+        w.recorder.messages.clear();
+        f.Command1_Click();
+        QCOMPARE(w.recorder.messages.size(), 1);
+        QVERIFY2(w.recorder.messages[0].contains("\"b.txt\": it is not a regular file")
+                     && w.recorder.messages[0].endsWith("Data.Pak was not changed."),
+                 qPrintable(w.recorder.messages[0]));
+        QCOMPARE(w.project.read("Data.Pak"), QByteArray("earlier"));
+    }
+
+    void packAndProfileLinksAreNeverFollowed_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("link to a file") << false;
+        QTest::newRow("dangling link") << true;
+    }
+    void packAndProfileLinksAreNeverFollowed()
+    {
+        QFETCH(bool, dangling);
+        QTemporaryDir outside;
+        const QString victim = outside.filePath("victim"), victimProfile = outside.filePath("profile");
+        if (!dangling) {
+            QVERIFY(packtest::writeFile(victim, "user's file"));
+            QVERIFY(packtest::writeFile(victimProfile, "user's profile"));
+        }
+        LoadedWindow w;
+        w.project.write("a.txt", "a");
+        QVERIFY(QFile::link(victim, w.project.path() + "/Data.Pak"));
+        QVERIFY(QFile::link(victimProfile, w.project.path() + "/PakProfile.QXT"));
+        Form1 &f = w.load();
+        f.Command2_Click();
+        f.Command1_Click();
+        QCOMPARE(w.recorder.messages.size(), 1);
+        QVERIFY2(w.recorder.messages[0].contains("\"Data.Pak\": it is a symbolic link to \"" + victim + "\""),
+                 qPrintable(w.recorder.messages[0]));
+        f.close();
+        QCOMPARE(w.recorder.messages.size(), 2);
+        QVERIFY(w.recorder.messages[1].contains("\"PakProfile.QXT\": it is a symbolic link to \"" + victimProfile));
+        // Links and targets as they were.
+        QCOMPARE(QFileInfo(w.project.path() + "/Data.Pak").symLinkTarget(), victim);
+        QCOMPARE(QFileInfo(w.project.path() + "/PakProfile.QXT").symLinkTarget(), victimProfile);
+        QCOMPARE(QFileInfo::exists(victim), !dangling);
+        if (!dangling)
+            QCOMPARE(packtest::readFile(victim) + packtest::readFile(victimProfile),
+                     QByteArray("user's fileuser's profile"));
+    }
+
+    void closeDuringStartUpEndsTheProgram()
+    {
+        ScratchProject project;
+        project.write("a.txt", "a");
+        // A close asked for as soon as the window shows, during the start-up.
+        struct CloseOnShow : QObject {
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                if (e->type() == QEvent::Show && qobject_cast<Form1 *>(o))
+                    QTimer::singleShot(0, o, [o] { static_cast<Form1 *>(o)->close(); });
+                return false;
+            }
+        } closer;
+        qApp->installEventFilter(&closer);
+        QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(99); }); // a hang fails, not blocks
+        const int status = wf::runWindow();
+        qApp->removeEventFilter(&closer);
+        QCOMPARE(status, 0);
+        QVERIFY(project.read("PakProfile.QXT").startsWith("Korvane Pak System Profile\r\n"));
+    }
+
+    void packIsNeverAppendedToItself_data()
+    {
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("Data.Pak") << "Data.Pak" << "itself";
+        QTest::newRow("./Data.Pak") << "./Data.Pak" << "itself";
+        QTest::newRow("a link to it") << "sub\\pack-link" << "itself";
+        QTest::newRow("the profile") << "PakProfile.QXT" << "the profile";
+    }
+    void packIsNeverAppendedToItself()
+    {
+        QFETCH(QString, exe);
+        QFETCH(QString, named);
+        LoadedWindow w;
+        w.project.write("a.txt", "alpha");
+        w.project.write("PakProfile.QXT", "h\r\n0\r\n0\r\nK\r\nE\r\nM\r\na.txt\r\n");
+        QDir(w.project.path()).mkdir("sub");
+        QVERIFY(QFile::link("../Data.Pak", w.project.path() + "/sub/pack-link"));
+        Form1 &f = w.load();
+        f.Check2->setValue(1);
+        f.Text1->setText(exe);
+        const QByteArray profile = w.project.read("PakProfile.QXT");
+        f.Command1_Click();
+        QCOMPARE(w.recorder.messages.size(), 1);
+        QVERIFY2(w.recorder.messages[0].contains("cannot be appended to " + named), qPrintable(w.recorder.messages[0]));
+        QCOMPARE(packtest::readPack(w.project.read("Data.Pak"), 0, {}), QStringList{"a.txt=alpha"});
+        QCOMPARE(w.project.read("PakProfile.QXT"), profile);
+    }
+
+    void projectPathThatIsNotUtf8()
+    {
+        QTemporaryDir parent;
+        const QByteArray base = QFile::encodeName(parent.path());
+        // The real project, and a sibling named as its path decodes.
+        const QByteArray real = base + "/proj\xff", decoded = base + "/proj\xef\xbf\xbd";
+        QCOMPARE(::mkdir(real.constData(), 0700) | ::mkdir(decoded.constData(), 0700), 0);
+        QVERIFY(packtest::writeFile(QFile::decodeName(decoded) + "/decoy.txt", "decoy"));
+        const QString previous = QDir::currentPath();
+        QCOMPARE(::chdir(real.constData()), 0);
+        QVERIFY(packtest::writeFile("real.txt", "real"));
+        {
+            MessageRecorder recorder;
+            Form1 f;
+            f.Form_Load();
+            QCOMPARE(f.List1->rows().texts(), QStringList{"real.txt"});
+            f.Command2_Click();
+            f.Command1_Click();
+            f.close();
+            QCOMPARE(recorder.messages, QStringList());
+        }
+        QCOMPARE(packtest::readPack(packtest::readFile("Data.Pak"), 0, {}), QStringList{"real.txt=real"});
+        QVERIFY(packtest::readFile("PakProfile.QXT").endsWith("real.txt\r\n"));
+        QDir::setCurrent(previous);
+        QCOMPARE(QDir(QFile::decodeName(decoded)).entryList(QDir::Files), QStringList{"decoy.txt"});
+    }
+
+    void namesWithCarriageReturnsCannotBeTicked()
+    {
+        LoadedWindow w;
+        w.project.write("ok.txt", "ok");
+        w.project.write("bad\rname.txt", "x");
+        w.project.write("also\rbad.txt", "y");
+        Form1 &f = w.load();
+        clickTick(f, rowOf(f, "bad\rname.txt"));
+        QCOMPARE(w.recorder.messages.size(), 1);
+        QVERIFY(w.recorder.messages[0].contains("carriage return"));
+        f.Command2_Click(); // one message for the whole Select All
+        QCOMPARE(w.recorder.messages.size(), 2);
+        QVERIFY(w.recorder.messages[1].startsWith("2 files cannot be ticked"));
+        QCOMPARE(tickedRows(f), QStringList{"ok.txt"});
+        f.close();
+        QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\nok.txt\r\n"));
+    }
+
+    void windowsProfileMatchesTheSameNames()
+    {
+        LoadedWindow w;
+        w.project.write(QStringLiteral(u"Spielä.exe"), "exe");
+        w.project.write(QStringLiteral(u"daten/Grüße.txt"), "hello");
+        w.project.write("PakProfile.QXT", "h\r\n 0 \r\n 1 \r\nK\r\nSpiel\xe4.exe\r\nM\r\nDATEN\\GR\xdc\xdf" "E.TXT\r\n");
+        Form1 &f = w.load();
+        QCOMPARE(f.Text1->text(), QStringLiteral(u"Spielä.exe"));
+        QCOMPARE(tickedRows(f), QStringList{QStringLiteral(u"daten\\Grüße.txt")});
+        f.close();
+        QVERIFY(w.project.read("PakProfile.QXT").endsWith("Spiel\xc3\xa4.exe\r\nM\r\ndaten\\Gr\xc3\xbc\xc3\x9f" "e.txt\r\n"));
+    }
+};
+
+QTEST_MAIN(TestSafety)
+#include "tst_gui_safety.moc"
