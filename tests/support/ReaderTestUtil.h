@@ -1,0 +1,73 @@
+#pragma once
+// Packs written by the tool's own writer, and read back through the game-side
+// reader.
+#include "options/RandomSource.h"
+#include "pack/PackFormat.h"
+#include "pack/PackWriter.h"
+#include "reader/PakReader.h"
+#include <QBuffer>
+#include <QByteArrayList>
+
+namespace readertest {
+
+// The key and mask the masked packs use, as the window's boxes hold them.
+inline const char *const kKeyText = "11224488";
+inline const char *const kMaskText = "80000001";
+
+inline wf::PackKey packKey(bool masked)
+{
+    return {masked, {0x11, 0x22, 0x44, 0x88}, masked ? 0x80000001u : 0u};
+}
+
+// `members` holds name, content, name, content, ...; names are UTF-8.
+inline QByteArray writePack(const QByteArrayList &members, bool masked)
+{
+    wf::RandomSource random;
+    QBuffer out;
+    out.open(QIODevice::ReadWrite);
+    wf::PackWriter writer(out, QStringLiteral("Data.Pak"), packKey(masked), random);
+    QString error;
+    bool ok = writer.begin(error);
+    for (int k = 0; ok && k + 1 < members.size(); k += 2) {
+        QBuffer member;
+        member.setData(members[k + 1]);
+        member.open(QIODevice::ReadOnly);
+        ok = writer.addMember(QString::fromUtf8(members[k]), member, members[k + 1].size(), error);
+    }
+    ok = ok && writer.finish(error);
+    if (!ok)
+        qWarning("writePack: %s", qPrintable(error));
+    return ok ? out.data() : QByteArray();
+}
+
+inline QByteArray trailer(quint32 word)
+{
+    return wf::leWord(word) + QByteArray(wf::kTrailerMarker);
+}
+
+// The specification's first layout: the pack over the executable's last byte.
+inline QByteArray appendOverLastByte(const QByteArray &exe, const QByteArray &pack, quint32 mask)
+{
+    return exe.left(exe.size() - 1) + pack + trailer(quint32(exe.size()) + mask);
+}
+
+// "name=data" for every entry in index order, or "error: ...": the whole
+// pack as a game would read it.
+inline QByteArrayList readBack(const QByteArray &file, bool masked)
+{
+    wfpak::MemorySource source(file.constData(), size_t(file.size()));
+    wfpak::Pack pack;
+    const wfpak::Key key = masked ? wfpak::Key::fromTexts(kKeyText, kMaskText) : wfpak::Key();
+    if (!pack.open(source, key))
+        return {"error: " + QByteArray::fromStdString(pack.errorText())};
+    QByteArrayList out;
+    for (const wfpak::Entry &e : pack.entries()) {
+        QByteArray data(qsizetype(e.size), Qt::Uninitialized);
+        if (!pack.read(e, data.data(), size_t(data.size())))
+            return {"error: " + QByteArray::fromStdString(pack.errorText())};
+        out << QByteArray::fromStdString(e.name) + '=' + data;
+    }
+    return out;
+}
+
+} // namespace readertest
