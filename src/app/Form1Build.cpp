@@ -3,12 +3,11 @@
 #include "app/MessageBox.h"
 #include "app/TickBox.h"
 #include "app/TickList.h"
-#include "options/HexVal.h"
 #include "options/RandomSource.h"
+#include "pack/BuildPlan.h"
 #include "pack/PackFile.h"
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 
 void Form1::Command1_Click()
@@ -51,20 +50,16 @@ bool Form1::buildTurn(int row, bool always)
 
 QString Form1::buildPack()
 {
-    wf::PackKey key;
-    key.encrypted = Check1->Value() == 1;
-    key.mask = key.encrypted ? wf::headerMask(Text3->text()) : 0;
-    if (key.encrypted)
-        key.bytes = wf::keyBytes(Text2->text());
+    // The options are read once, here; changes during the build count from the next.
+    const bool encrypted = Check1->Value() == 1;
+    const wf::PackKey key = wf::packKeyOf(encrypted, Text2->text(), Text3->text());
 
-    if (List1->rows().selectedCount() > wf::kMaxPackFiles)
-        return wf::packKeptMessage(QStringLiteral("%1 files are ticked, but a pack holds at most %2.")
-                                       .arg(QLocale(QLocale::English).toString(List1->rows().selectedCount()),
-                                            QLocale(QLocale::English).toString(wf::kMaxPackFiles)));
+    QString error;
+    if (!wf::checkTickedCount(List1->rows().selectedCount(), error))
+        return wf::packKeptMessage(error);
     wf::PackFile pack(key, wf::RandomSource::shared());
     int row = 0;
     pack.yield = [&] { return buildTurn(row, false); };
-    QString error;
     if (!pack.open(error))
         return wf::packKeptMessage(error);
     for (; row < List1->ListCount(); ++row) {

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/TickBox.h"
 #include "app/TickList.h"
+#include "options/DesignValues.h"
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,10 +84,10 @@ void Form1::createControls()
     Label3->setEnabled(false);
     Label5 = place(label(QStringLiteral("Basic Key:"), Frame1, true), 375, 840, 1065, 315);
     Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Text2 = place(keyBox(QStringLiteral("5D5D5D5D"), Frame1), 1560, 780, 1155, 285);
+    Text2 = place(keyBox(QString::fromLatin1(wf::kDesignBasicKey), Frame1), 1560, 780, 1155, 285);
     Label6 = place(label(QStringLiteral("Header Mask:"), Frame1, true), 120, 1125, 1320, 315);
     Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Text3 = place(keyBox(QStringLiteral("5B19C7E4"), Frame1), 1560, 1095, 1155, 285);
+    Text3 = place(keyBox(QString::fromLatin1(wf::kDesignHeaderMask), Frame1), 1560, 1095, 1155, 285);
     Command4 = place(button(QStringLiteral("Create New Encryption Key"), Frame1), 360, 1440, 2340, 330);
     Command4->setFont(wf::uiFont(QStringLiteral("Arial"), 8.25, false));
     Command4->setEnabled(false);
@@ -94,7 +95,7 @@ void Form1::createControls()
     Frame3 = place(new QGroupBox(QStringLiteral("Executable Packing Options"), this), 150, 3375, 3075, 1155);
     Check2 = place(new TickBox(QStringLiteral("Append Data to the .EXE File"), Frame3), 120, 240, 2865, 345);
     Label2 = place(label(QStringLiteral("Filename:"), Frame3, true), 120, 705, 1065, 315);
-    Text1 = place(new QLineEdit(QStringLiteral("Mygame.exe"), Frame3), 1155, 645, 1815, 285);
+    Text1 = place(new QLineEdit(QString::fromLatin1(wf::kDesignExeName), Frame3), 1155, 645, 1815, 285);
     Text1->setEnabled(false);
 
     Frame2 = place(new QGroupBox(QStringLiteral("Initialisation Code"), this), 60, 5100, 9375, 555);

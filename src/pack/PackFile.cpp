@@ -6,6 +6,7 @@
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 
 namespace wf {
@@ -103,6 +104,20 @@ AppendOutcome appendToExecutable(const QString &exeName, quint32 mask, QString &
 QString packKeptMessage(const QString &reason)
 {
     return reason + QStringLiteral("\n\n%1 was not changed.").arg(kPack);
+}
+
+} // namespace wf
+
+namespace wf {
+
+bool checkTickedCount(qsizetype ticked, QString &error)
+{
+    if (ticked <= kMaxPackFiles)
+        return true;
+    const QLocale english(QLocale::English);
+    error = QStringLiteral("%1 files are ticked, but a pack holds at most %2.")
+                .arg(english.toString(ticked), english.toString(kMaxPackFiles));
+    return false;
 }
 
 } // namespace wf

@@ -56,6 +56,9 @@ AppendOutcome appendToExecutable(const QString &exeName, quint32 mask, QString &
 // The message for a build that failed before its commit.
 QString packKeptMessage(const QString &reason);
 
+// Refuses, before anything is written, more ticked rows than a pack holds.
+bool checkTickedCount(qsizetype ticked, QString &error);
+
 inline constexpr const char *kExeNotFoundMessage = ".exe file not found. Quildex Created instead...";
 
 } // namespace wf

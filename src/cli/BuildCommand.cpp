@@ -1,0 +1,127 @@
+#include "cli/BuildCommand.h"
+#include "cli/Progress.h"
+#include "options/RandomSource.h"
+#include "pack/BuildPlan.h"
+#include "pack/PackFile.h"
+#include "platform/FileSystem.h"
+#include "project/DirWalk.h"
+#include "project/PathFunctions.h"
+#include "project/ProjectFiles.h"
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace wf {
+
+namespace {
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "wrenfold-pak: %s\n", qPrintable(text));
+}
+
+qint64 totalSize(const QStringList &rows)
+{
+    qint64 total = 0;
+    for (const QString &row : rows)
+        total += QFileInfo(nativePath(row, QString::fromLatin1(kProjectDir))).size();
+    return total;
+}
+
+int build(const BuildPlan &plan, bool quiet)
+{
+    Progress progress(quiet, int(plan.rows.size()), totalSize(plan.rows));
+    // The same fixed starting state as the window's, so the fillers match a
+    // build the window makes right after it starts.
+    PackFile pack(plan.key, RandomSource::shared());
+    int done = 0;
+    pack.yield = [&] {
+        progress.update(done, pack.bytesWritten());
+        return true;
+    };
+    QString error;
+    bool ok = checkTickedCount(plan.rows.size(), error) && pack.open(error);
+    for (const QString &row : plan.rows) {
+        if (!ok || !(ok = pack.add(row, error)))
+            break;
+        progress.update(++done, pack.bytesWritten());
+    }
+    if (!ok || !pack.commit(error)) {
+        printError(packKeptMessage(error).replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
+        return 1;
+    }
+    progress.finish(done, pack.bytesWritten());
+    if (!plan.append)
+        return 0;
+    switch (appendToExecutable(plan.exeName, plan.key.mask, error)) {
+    case AppendOutcome::Appended:
+        return 0;
+    case AppendOutcome::ExecutableNotFound:
+        printError(QString::fromLatin1(kExeNotFoundMessage));
+        return 3;
+    case AppendOutcome::Failed:
+        break;
+    }
+    printError(error);
+    return 1;
+}
+
+} // namespace
+
+int buildCommand(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Builds Data.Pak in the project directory from its PakProfile.QXT, exactly as the window "
+                       "does when it is started there and Create Pak Archive is clicked at once."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("PROJECT_DIR"),
+                                 QStringLiteral("The game project's directory (default: the current directory)."),
+                                 QStringLiteral("[PROJECT_DIR]"));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print only errors."));
+    const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
+                                    QStringLiteral("List the rows that would be packed, one per line; write nothing."));
+    parser.addOptions({quiet, dryRun});
+    if (!parser.parse(args)) {
+        printError(parser.errorText());
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) {
+        printError(QStringLiteral("build takes at most one project directory"));
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return 2;
+    }
+    QString error;
+    // The project directory becomes the current directory, as for the window.
+    if (!positional.isEmpty() && !platform::changeDirectory(QFile::encodeName(positional[0]), error)) {
+        printError(QStringLiteral("cannot enter %1: %2").arg(quotedName(positional[0]), error));
+        return 1;
+    }
+
+    bool found = false;
+    const Profile profile = readProfile(QString::fromLatin1(kProfileName), &found);
+    if (!found) {
+        printError(QStringLiteral("no PakProfile.QXT: open the project in Wrenfold, tick the files and close it, "
+                                  "then build"));
+        return 1;
+    }
+    QStringList walked;
+    DirWalk(QStringLiteral("*.*"), QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
+    const BuildPlan plan = planBuild(profile, walked);
+    if (parser.isSet(dryRun)) {
+        for (const QString &row : plan.rows)
+            std::printf("%s\n", row.toUtf8().constData());
+        return 0;
+    }
+    return build(plan, parser.isSet(quiet));
+}
+
+} // namespace wf

@@ -1,0 +1,37 @@
+#include "pack/BuildPlan.h"
+#include "options/DesignValues.h"
+#include "options/HexVal.h"
+#include "project/RowRules.h"
+
+namespace wf {
+
+PackKey packKeyOf(bool encrypted, const QString &basicKeyText, const QString &headerMaskText)
+{
+    PackKey key;
+    key.encrypted = encrypted;
+    if (encrypted) {
+        key.mask = headerMask(headerMaskText);
+        key.bytes = keyBytes(basicKeyText);
+    }
+    return key;
+}
+
+BuildPlan planBuild(const Profile &profile, QStringList walked)
+{
+    BuildPlan plan;
+    // Only a value of 1 means ticked; 2 (greyed) is not.
+    plan.key = packKeyOf(profile.check1.value_or(0) == 1,
+                         profile.basicKey.value_or(QString::fromLatin1(kDesignBasicKey)),
+                         profile.headerMask.value_or(QString::fromLatin1(kDesignHeaderMask)));
+    plan.append = profile.check2.value_or(0) == 1;
+    plan.exeName = profile.exeName.value_or(QString::fromLatin1(kDesignExeName));
+    if (!profile.complete())
+        return plan;
+    sortRows(walked);
+    for (int i : rowsNamedBy(walked, profile.rows))
+        if (refusalOf(walked[i], plan.exeName) == Refusal::None)
+            plan.rows << walked[i];
+    return plan;
+}
+
+} // namespace wf

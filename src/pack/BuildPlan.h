@@ -1,0 +1,27 @@
+#pragma once
+// A build as the window would make it right after starting in the project
+// directory: the options and ticked rows a profile restores, the rows in the
+// list's order. The command line builds from this.
+#include "pack/PackFormat.h"
+#include "project/Profile.h"
+#include <QStringList>
+
+namespace wf {
+
+struct BuildPlan {
+    PackKey key;
+    bool append = false;
+    QString exeName;
+    QStringList rows; // to pack, in list order
+};
+
+// What the security options give a build: M and K0..K3 read from the texts,
+// or nothing at all without encryption.
+PackKey packKeyOf(bool encrypted, const QString &basicKeyText, const QString &headerMaskText);
+
+// `walked` are the project's rows in any order. Absent profile fields keep
+// their design-time values; rows are ticked only from a complete profile,
+// and refused names are left out as the window refuses their ticks.
+BuildPlan planBuild(const Profile &profile, QStringList walked);
+
+} // namespace wf
