@@ -1,0 +1,28 @@
+#pragma once
+// Reads a pack back the way a game does, through the game-side reader.
+#include "reader/PakReader.h"
+#include <QByteArray>
+#include <QStringList>
+
+namespace readback {
+
+// "name=data" for every entry in index order, or "error: ..." when the file
+// does not read. `key` and `mask` are the texts the window's boxes hold;
+// none for a plain pack. Works on a pack or an executable carrying one.
+inline QStringList members(const QByteArray &file, const char *key = nullptr, const char *mask = nullptr)
+{
+    wfpak::MemorySource source(file.constData(), size_t(file.size()));
+    wfpak::Pack pack;
+    if (!pack.open(source, key ? wfpak::Key::fromTexts(key, mask) : wfpak::Key()))
+        return {QStringLiteral("error: ") + QString::fromStdString(pack.errorText())};
+    QStringList out;
+    for (const wfpak::Entry &e : pack.entries()) {
+        QByteArray data(qsizetype(e.size), Qt::Uninitialized);
+        if (!pack.read(e, data.data(), size_t(data.size())))
+            return {QStringLiteral("error: ") + QString::fromStdString(pack.errorText())};
+        out << QString::fromStdString(e.name) + QLatin1Char('=') + QString::fromLatin1(data);
+    }
+    return out;
+}
+
+} // namespace readback

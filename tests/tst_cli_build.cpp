@@ -1,0 +1,136 @@
+// wrenfold-pak build, run as a process on scratch projects: the same pack as
+// the window's first build, its exit statuses, and failures that keep the
+// earlier pack.
+#include "app/Form1.h"
+#include "app/TickBox.h"
+#include "options/RandomSource.h"
+#include "support/GuiTestKit.h"
+#include "support/ReadBack.h"
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+
+namespace {
+struct Run {
+    int status;
+    QString out, err;
+};
+
+Run pak(const QStringList &args, const QString &dir)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(qEnvironmentVariable("WRENFOLD_BIN") + "/wrenfold-pak", args);
+    if (!p.waitForFinished(60000))
+        return {-1, {}, QStringLiteral("did not finish")};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+void seed(const ScratchProject &p, const QByteArray &options)
+{
+    p.write("gfx/title.bmp", QByteArray(3000, 't'));
+    p.write("intro.txt", "hello");
+    p.write("empty.bin", "");
+    p.write("skip.txt", "not ticked");
+    p.write("Game.exe", QByteArray(600, 'x'));
+    p.write("PakProfile.QXT", "Korvane Pak System Profile\r\n" + options
+                                  + "\r\nINTRO.TXT\r\ngfx\\title.bmp\r\nempty.bin\r\ngone.txt\r\nGame.exe\r\nData.Pak\r\n");
+}
+} // namespace
+
+class TestCliBuild : public QObject {
+    Q_OBJECT
+private slots:
+    void sameBytesAsTheWindowsFirstBuild_data()
+    {
+        QTest::addColumn<QByteArray>("options"); // profile lines 2 to 6
+        QTest::addColumn<QString>("file");       // what to compare
+        QTest::addColumn<QStringList>("read");   // key and mask texts, when masked
+        QTest::newRow("plain") << QByteArray(" 0 \r\n 0 \r\n5D5D5D5D\r\nGame.exe\r\n5B19C7E4") << "Data.Pak"
+                               << QStringList();
+        QTest::newRow("masked") << QByteArray(" 1 \r\n 0 \r\n0BADF00D\r\nGame.exe\r\nFEEDC0DE") << "Data.Pak"
+                                << QStringList{"0BADF00D", "FEEDC0DE"};
+        QTest::newRow("appended") << QByteArray(" 1 \r\n 1 \r\n5D5D5D5D\r\nGame.exe\r\n5B19C7E4") << "Game.exe"
+                                  << QStringList{"5D5D5D5D", "5B19C7E4"};
+    }
+    void sameBytesAsTheWindowsFirstBuild()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(QString, file);
+        QFETCH(QStringList, read);
+        QByteArray byWindow;
+        {
+            LoadedWindow w;
+            seed(w.project, options);
+            wf::RandomSource::shared() = wf::RandomSource(); // as at program start
+            Form1 &f = w.load();
+            QTest::mouseClick(f.Command1, Qt::LeftButton);
+            QCOMPARE(w.recorder.messages, QStringList());
+            byWindow = w.project.read(file);
+        }
+        ScratchProject project;
+        seed(project, options);
+        const Run run = pak({"build", "--quiet"}, project.path());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(project.read(file), byWindow);
+        const QStringList expected{"empty.bin=", "gfx\\title.bmp=" + QString(3000, 't'), "intro.txt=hello"};
+        QCOMPARE(read.isEmpty() ? readback::members(byWindow)
+                                : readback::members(byWindow, qPrintable(read[0]), qPrintable(read[1])),
+                 expected);
+    }
+
+    void exitStatuses_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err"); // part of standard error
+        const QString plain = "h\r\n0\r\n0\r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\n";
+        QTest::newRow("built") << QStringList{"build"} << plain << 0 << "Packed 1/1 files";
+        QTest::newRow("no profile") << QStringList{"build"} << "" << 1 << "no PakProfile.QXT";
+        QTest::newRow("exe missing") << QStringList{"build", "-q"} << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\n" << 3
+                                     << ".exe file not found";
+        QTest::newRow("pack name is a link") << QStringList{"build"} << plain << 1 << "\"Data.Pak\": it is a symbolic link";
+        QTest::newRow("unknown option") << QStringList{"build", "--fast"} << plain << 2 << "Unknown option";
+        QTest::newRow("two directories") << QStringList{"build", ".", "."} << plain << 2 << "at most one";
+        QTest::newRow("no command") << QStringList{} << plain << 2 << "usage:";
+    }
+    void exitStatuses()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, setUp);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        ScratchProject project;
+        project.write("intro.txt", "hello");
+        project.write("Data.Pak", "earlier");
+        if (!setUp.isEmpty())
+            project.write("PakProfile.QXT", setUp.toUtf8());
+        const bool link = QTest::currentDataTag() == QByteArray("pack name is a link");
+        if (link) {
+            QFile::rename(project.path() + "/Data.Pak", project.path() + "/old.pak");
+            QVERIFY(QFile::link("old.pak", project.path() + "/Data.Pak"));
+        }
+        const Run run = pak(args, project.path());
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        const bool built = status == 0 || status == 3;
+        QCOMPARE(project.read("Data.Pak") == "earlier", !built);
+        QCOMPARE(QFileInfo(project.path() + "/Data.Pak").isSymLink(), link);
+    }
+
+    void dryRunListsAndWritesNothing()
+    {
+        ScratchProject project;
+        seed(project, " 0 \r\n 0 \r\nK\r\nGame.exe\r\nM");
+        const Run run = pak({"build", "--dry-run", project.path()}, QDir::tempPath());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QString("empty.bin\ngfx\\title.bmp\nintro.txt\n"));
+        QVERIFY(!project.exists("Data.Pak"));
+    }
+};
+
+QTEST_MAIN(TestCliBuild)
+#include "tst_cli_build.moc"

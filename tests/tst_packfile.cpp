@@ -1,0 +1,107 @@
+// The core build without a window: driven row by row, abandoned part way,
+// and members of every size class read back byte for byte.
+#include "options/RandomSource.h"
+#include "pack/PackFile.h"
+#include "pack/PackWriter.h"
+#include "support/PackTestUtil.h"
+#include "support/ReadBack.h"
+#include "support/ScratchProject.h"
+#include <QTest>
+
+using namespace wf;
+
+namespace {
+const PackKey kMasked{true, {0x5D, 0x5D, 0x5D, 0x5D}, 0x5B19C7E4u};
+}
+
+class TestPackFile : public QObject {
+    Q_OBJECT
+private slots:
+    void everySizeClassRoundTrips_data()
+    {
+        QTest::addColumn<bool>("masked");
+        QTest::newRow("plain") << false;
+        QTest::newRow("masked") << true;
+    }
+    void everySizeClassRoundTrips()
+    {
+        QFETCH(bool, masked);
+        ScratchProject project;
+        // Around words, chunks and the write-back step.
+        const qint64 c = PackWriter::kChunk;
+        const QList<qint64> sizes{0, 1, 3, 7, 8, 9, c - 1, c, c + 1, 3 * c + 5, (9 << 20) + 3};
+        QStringList rows, expected;
+        for (int i = 0; i < sizes.size(); ++i) {
+            const QString row = QStringLiteral("m%1.bin").arg(i, 2, 10, QLatin1Char('0'));
+            const QByteArray data = packtest::pattern(sizes[i], i);
+            project.write(row, data);
+            rows << row;
+            expected << row + '=' + QString::fromLatin1(data);
+        }
+        RandomSource random;
+        PackFile pack(masked ? kMasked : PackKey{}, random);
+        QString error;
+        QVERIFY(pack.open(error));
+        for (const QString &row : rows)
+            QVERIFY2(pack.add(row, error), qPrintable(error));
+        QVERIFY(pack.commit(error));
+        const QByteArray bytes = project.read("Data.Pak");
+        QVERIFY(masked ? readback::members(bytes, "5D5D5D5D", "5B19C7E4") == expected
+                       : readback::members(bytes) == expected);
+    }
+
+    void ticksReadAsEachRowIsReached()
+    {
+        ScratchProject project;
+        for (const char *row : {"a.txt", "b.txt", "c.txt"})
+            project.write(row, QByteArray(3 * PackWriter::kChunk, row[0]));
+        QVector<bool> ticked{true, false, false};
+        RandomSource random;
+        PackFile pack({}, random);
+        // The caller's turn inside the first member ticks the later rows.
+        pack.yield = [&] { return (ticked = {true, true, true}, true); };
+        QString error;
+        QVERIFY(pack.open(error));
+        for (int row = 0; row < 3; ++row)
+            if (ticked[row])
+                QVERIFY(pack.add(QStringLiteral("%1.txt").arg(QChar('a' + row)), error));
+        QVERIFY(pack.commit(error));
+        QCOMPARE(readback::members(project.read("Data.Pak")).size(), 3);
+    }
+
+    void abandonedOrFailedBuildsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("abandoned inside a member") << "abandon";
+        QTest::newRow("member is not a regular file") << "directory";
+        QTest::newRow("pack name is a link") << "link";
+    }
+    void abandonedOrFailedBuildsChangeNothing()
+    {
+        QFETCH(QString, how);
+        ScratchProject project;
+        project.write("big.bin", QByteArray(4 * PackWriter::kChunk, 'b'));
+        QDir(project.path()).mkdir("folder");
+        project.write("old.pak", "earlier");
+        if (how == "link")
+            QVERIFY(QFile::link("old.pak", project.path() + "/Data.Pak"));
+        else
+            project.write("Data.Pak", "earlier");
+        {
+            RandomSource random;
+            PackFile pack({}, random);
+            pack.yield = [] { return false; };
+            QString error;
+            const bool ok = pack.open(error) && pack.add(how == "directory" ? "folder" : "big.bin", error);
+            QVERIFY(!ok);
+            QCOMPARE(error.isEmpty(), how == "abandon");
+            if (how == "directory")
+                QVERIFY2(error.contains("\"folder\": it is not a regular file"), qPrintable(error));
+        }
+        QCOMPARE(project.read("Data.Pak"), QByteArray("earlier"));
+        QCOMPARE(QDir(project.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackFile)
+#include "tst_packfile.moc"
