@@ -9,6 +9,7 @@ packages=(
   libgl-dev
   fonts-dejavu-core fonts-liberation
   xvfb xdotool xauth openbox wmctrl
+  libclang-rt-14-dev clang
 )
 
 missing=()
