@@ -12,6 +12,13 @@ packages=(
   libclang-rt-14-dev clang
 )
 
+if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
+  echo "This system has no Debian package tools (dpkg-query, apt-get)." >&2
+  echo "Install these packages, or your system's equivalents, then run make again:" >&2
+  echo "  ${packages[*]}" >&2
+  exit 1
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
