@@ -15,14 +15,8 @@ namespace {
 
 const QByteArray kExe = QByteArray("\x7f" "ELF, a stand-in executable") + QByteArray(100, '\xff');
 
-// The worked example: header, 3 filler bytes, intro.txt (5 bytes),
-// gfx\title.bmp (12 bytes), count, index, 2 filler bytes: 64 bytes.
-const QByteArray kIndex = "intro.txt\r7\r5\rgfx\\title.bmp\r12\r12\r";
-QByteArray example(const QByteArray &index = kIndex, quint32 count = 2)
-{
-    return wf::leWord(25) + QByteArray::fromHex("007ffe") + "Hello" + "BM0123456789" + wf::leWord(count)
-            + index + QByteArray::fromHex("00fd");
-}
+using readertest::example;
+const QByteArray kIndex = readertest::kExampleIndex;
 
 // The same, masked with K0..K3 = 11 22 44 88 and M = 80000001, by hand.
 QByteArray maskedExample()

@@ -1,13 +1,37 @@
-// Placeholder until the reader-based command lands.
+#include "cli/PackInput.h"
 #include "cli/ReadCommands.h"
+#include <QCommandLineParser>
 #include <cstdio>
 
 namespace wf {
 
-int listCommand(const QStringList &)
+int listCommand(const QStringList &args)
 {
-    std::fputs("wrenfold-pak: list is not available yet\n", stderr);
-    return 2;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Lists the entries of a pack, or of the newest pack an executable carries, in index order: "
+        "offset<TAB>size<TAB>name, the name as stored."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Data.Pak, or an executable carrying a pack."));
+    addKeyOptions(parser);
+    if (const int status = parseArguments(parser, args, 1, 1); status >= 0)
+        return status;
+
+    PackInput input;
+    QString error;
+    if (!openPackInput(parser.positionalArguments()[0], keyFromOptions(parser), input, error)) {
+        printError(error);
+        return 1;
+    }
+    if (input.hiddenBy > 0)
+        printError(QStringLiteral("note: %1 bytes follow the trailer, so a game reading the file's last ten bytes "
+                                  "will not find this pack (wrenfold-pak verify tells more)")
+                           .arg(input.hiddenBy));
+    for (const wfpak::Entry &e : input.pack.entries()) {
+        std::printf("%u\t%u\t", unsigned(e.offset), unsigned(e.size));
+        std::fwrite(e.name.data(), 1, e.name.size(), stdout); // the stored bytes, whatever they are
+        std::fputc('\n', stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace wf

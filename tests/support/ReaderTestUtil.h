@@ -20,9 +20,9 @@ inline wf::PackKey packKey(bool masked)
 }
 
 // `members` holds name, content, name, content, ...; names are UTF-8.
-inline QByteArray writePack(const QByteArrayList &members, bool masked)
+// `random` draws the fillers (by default a source in its starting state).
+inline QByteArray writePack(const QByteArrayList &members, bool masked, wf::RandomSource &&random = wf::RandomSource())
 {
-    wf::RandomSource random;
     QBuffer out;
     out.open(QIODevice::ReadWrite);
     wf::PackWriter writer(out, QStringLiteral("Data.Pak"), packKey(masked), random);
@@ -38,6 +38,17 @@ inline QByteArray writePack(const QByteArrayList &members, bool masked)
     if (!ok)
         qWarning("writePack: %s", qPrintable(error));
     return ok ? out.data() : QByteArray();
+}
+
+// The worked example, built by hand: header, 3 filler bytes, intro.txt
+// (5 bytes), gfx\title.bmp (12 bytes), count, index, 2 filler bytes; 64
+// bytes in all. `index` and `count` can be replaced to damage it.
+inline const QByteArray kExampleIndex = "intro.txt\r7\r5\rgfx\\title.bmp\r12\r12\r";
+inline QByteArray example(const QByteArray &index = kExampleIndex, quint32 count = 2,
+                          const QByteArray &leadingFiller = QByteArray::fromHex("007ffe"))
+{
+    return wf::leWord(25) + leadingFiller + "Hello" + "BM0123456789" + wf::leWord(count) + index
+            + QByteArray::fromHex("00fd");
 }
 
 inline QByteArray trailer(quint32 word)
