@@ -1,7 +1,8 @@
 // Wrenfold's speed figures, each beside its baseline: `make bench`.
 // Runs under Xvfb with the xcb platform; the window's runs are children
 // started with --window (see BenchWindow.h).
-//   wrenfold_bench [-v] [--runs N]   all figures, data in $TMPDIR, removed after
+//   wrenfold_bench [-v] [--runs N] [--only build|big|many]
+//                                    the figures, data in $TMPDIR, removed after
 //   wrenfold_bench --generate DIR    only the data, kept, for profiling by hand
 #include "BenchData.h"
 #include "BenchFigures.h"
@@ -103,10 +104,15 @@ int main(int argc, char **argv)
                 fs.out.simplified().constData(), qgetenv("QT_QPA_PLATFORM").constData(), qgetenv("DISPLAY").constData());
     std::fflush(stdout);
 
-    bench::buildFigures(ctx);
-    if (!bench::stopRequested())
+    // --only build|big|many runs one group of figures (1, 2, 7 | 3, 4 | 5, 6).
+    const int onlyAt = int(args.indexOf(QStringLiteral("--only")));
+    const QString only = onlyAt > 0 ? args.value(onlyAt + 1) : QString();
+    const auto wanted = [&](const char *group) { return only.isEmpty() || only == QLatin1String(group); };
+    if (wanted("build"))
+        bench::buildFigures(ctx);
+    if (wanted("big") && !bench::stopRequested())
         bench::bigMemberFigures(ctx);
-    if (!bench::stopRequested())
+    if (wanted("many") && !bench::stopRequested())
         bench::manyFilesFigures(ctx);
 
     if (bench::stopRequested()) {
