@@ -15,6 +15,13 @@ namespace wf::platform {
 // regular file".
 bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString &error);
 
+// One directory's entries, names as raw bytes. Names starting with a dot
+// are left out. `dirs` are real subdirectories (links to directories are
+// not followed: they could lead in a circle); `files` are regular files and
+// links to regular files. Read with one pass over the directory, asking the
+// system about an entry only when the listing does not tell its type (links).
+bool readDirectory(const QByteArray &path, QList<QByteArray> &dirs, QList<QByteArray> &files);
+
 // True when both names lead (links followed) to the same existing file.
 bool sameFile(const QString &a, const QString &b);
 

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +42,33 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
         ::close(fd);
         return false;
     }
+    return true;
+}
+
+bool readDirectory(const QByteArray &path, QList<QByteArray> &dirs, QList<QByteArray> &files)
+{
+    DIR *dir = ::opendir(path.constData());
+    if (!dir)
+        return false;
+    const int fd = ::dirfd(dir);
+    while (const dirent *e = ::readdir(dir)) {
+        if (e->d_name[0] == '.')
+            continue;
+        unsigned char type = e->d_type;
+        struct stat st {};
+        if (type == DT_UNKNOWN) {
+            if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_UNKNOWN;
+        }
+        if (type == DT_LNK)
+            type = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        if (type == DT_DIR)
+            dirs.append(QByteArray(e->d_name));
+        else if (type == DT_REG)
+            files.append(QByteArray(e->d_name));
+    }
+    ::closedir(dir);
     return true;
 }
 

@@ -1,50 +1,47 @@
 #include "project/DirWalk.h"
+#include "platform/FileSystem.h"
 #include "project/PathFunctions.h"
-#include <QDirIterator>
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 
 namespace wf {
 
 namespace {
-// A row text joins names with backslashes, so a name that holds one could
-// not be told apart from a path and is left out. A name the file system gave
-// as bytes that are not UTF-8 decodes lossily and could not be opened again.
-bool representable(const QString &name, const QString &fullPath)
+// A row text joins names with backslashes, so a name holding one could not
+// be told apart from a path; and a name whose bytes are not UTF-8 decodes
+// lossily and could not be opened again. Both are left out.
+bool decodeName(const QByteArray &raw, QString &name)
 {
-    if (name.contains(QLatin1Char('\\')))
-        return false;
-    if (name.contains(QChar::ReplacementCharacter))
-        return QFileInfo::exists(fullPath);
-    return true;
+    // Plain ASCII, by far the most common, needs no decoder.
+    bool ascii = true;
+    for (char c : raw)
+        ascii = ascii && quint8(c) < 0x80 && c != '\\';
+    if (ascii) {
+        name = QString::fromLatin1(raw);
+        return true;
+    }
+    name = QFile::decodeName(raw);
+    return !name.contains(QLatin1Char('\\')) && QFile::encodeName(name) == raw;
 }
 } // namespace
 
 bool listDirectory(const QString &dir, const QString &pattern, DirListing &out)
 {
-    const QFileInfo info(dir);
-    if (!info.isDir() || !info.isReadable())
+    QList<QByteArray> dirs, files;
+    if (!platform::readDirectory(QFile::encodeName(dir), dirs, files))
         return false;
-
-    // No QDir::Hidden (dot names stay out) and no QDir::System (broken links
-    // stay out). AllDirs keeps a name filter from hiding subdirectories.
-    // "*.*" means every name, with or without a point, so it sets no filter.
-    const QDir::Filters filters = QDir::Dirs | QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
-    const QStringList nameFilters = pattern == QLatin1String("*.*") ? QStringList() : QStringList(pattern);
-    QDirIterator it(dir, nameFilters, filters);
-    // The entry types come from the directory read itself; only links cost
-    // an extra look-up, to see what they point at.
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo entry = it.fileInfo();
-        const QString name = entry.fileName();
-        if (entry.isDir()) {
-            // Links to directories are not followed: they could lead in a circle.
-            if (!entry.isSymLink() && representable(name, entry.filePath()))
-                out.subdirs.append(entry.filePath());
-        } else if (representable(name, entry.filePath())) {
+    // "*.*" means every name, with or without a point.
+    const bool all = pattern == QLatin1String("*.*");
+    const QRegularExpression match(all ? QString() : QRegularExpression::wildcardToRegularExpression(pattern));
+    const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    QString name;
+    for (const QByteArray &raw : std::as_const(dirs))
+        if (decodeName(raw, name))
+            out.subdirs.append(base + name);
+    for (const QByteArray &raw : std::as_const(files))
+        if (decodeName(raw, name) && (all || match.match(name).hasMatch()))
             out.files.append(name);
-        }
-    }
     return true;
 }
 
@@ -58,10 +55,12 @@ void DirWalk(const QString &sPattern, const QString &currDir, const QString &pro
     for (const QString &sub : std::as_const(listing.subdirs))
         DirWalk(sPattern, sub, projectDir, rows, lister);
 
-    const bool rooted = currDir.endsWith(QLatin1Char('/')) || currDir.endsWith(QLatin1Char('\\'));
-    const QString base = rooted ? currDir : currDir + QLatin1Char('/');
+    // Every row of this directory shares its relative prefix.
+    const QString base = currDir.endsWith(QLatin1Char('/')) ? currDir : currDir + QLatin1Char('/');
+    QString prefix = relpath(base + QLatin1Char('x'), projectDir);
+    prefix.chop(1);
     for (const QString &name : std::as_const(listing.files))
-        rows.append(relpath(base + name, projectDir));
+        rows.append(prefix + name);
 }
 
 } // namespace wf

@@ -65,12 +65,20 @@ void FileListModel::addItems(const QStringList &texts)
 {
     if (texts.isEmpty())
         return;
+    QStringList all = this->texts() + texts;
+    sortRows(all);
     beginResetModel();
-    m_rows.reserve(m_rows.size() + texts.size());
-    for (const QString &t : texts)
-        m_rows.append(Row{t, false});
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [](const Row &a, const Row &b) { return rowLessThan(a.text, b.text); });
+    // Ticks stay with their rows: only new rows arrive, unticked.
+    QVector<Row> rows;
+    rows.reserve(all.size());
+    qsizetype old = 0;
+    for (QString &t : all) {
+        const bool ticked = old < m_rows.size() && m_rows[old].text == t && m_rows[old].ticked;
+        if (old < m_rows.size() && m_rows[old].text == t)
+            ++old;
+        rows.append(Row{std::move(t), ticked});
+    }
+    m_rows = std::move(rows);
     endResetModel();
 }
 
