@@ -12,7 +12,10 @@ namespace {
 const QLocale kEn(QLocale::English);
 
 QString secs(double ms) { return QString::number(ms / 1000.0, 'f', 3) + QLatin1String(" s"); }
-QString mbps(qint64 bytes, double ms) { return QString::number(bytes / 1e6 / (ms / 1000.0), 'f', 0) + QLatin1String(" MB/s"); }
+QString mbps(qint64 bytes, double ms)
+{
+    return QString::number(bytes / 1e6 / (ms / 1000.0), 'f', 0) + QLatin1String(" MB/s");
+}
 QString times(double r) { return QString::number(r, 'f', 2) + QLatin1Char('x'); }
 
 void out(const QString &text)
@@ -24,8 +27,9 @@ void out(const QString &text)
 void figure(Context &ctx, const char *id, const QString &what, const QString &result, const QString &target, bool met)
 {
     (met ? ctx.met : ctx.missed)++;
+    const QLatin1String verdict(met ? "met" : "MISSED");
     out(QStringLiteral("%1 %2 %3 | target %4 | %5")
-            .arg(QLatin1String(id), what.leftJustified(34), result, target, met ? QLatin1String("met") : QLatin1String("MISSED")));
+            .arg(QLatin1String(id), what.leftJustified(34), result, target, verdict));
 }
 
 void skipped(Context &ctx, const char *id, const QString &what, const QString &why)
@@ -41,6 +45,25 @@ bool failed(Context &ctx, const QString &what, const QString &why)
     ctx.broken = true;
     out(QStringLiteral("   ERROR in %1: %2").arg(what, why));
     return true;
+}
+
+// The error of a step that failed, nothing for one that did not.
+QString unless(bool ok, const QString &error) { return ok ? QString() : error; }
+
+// Why a window run's list is not what was expected; empty when it is.
+QString wrongRows(const Timed &w, int rows, int ticked)
+{
+    if (!w.ok)
+        return w.error;
+    const int gotRows = resultField(w.out, QStringLiteral("rows")).toInt();
+    const int gotTicked = resultField(w.out, QStringLiteral("ticked")).toInt();
+    if (gotRows == rows && gotTicked == ticked)
+        return {};
+    return QStringLiteral("%1 rows with %2 ticked, expected %3 with %4")
+        .arg(gotRows)
+        .arg(gotTicked)
+        .arg(rows)
+        .arg(ticked);
 }
 
 void verbose(const Context &ctx, const QString &text)
@@ -81,8 +104,8 @@ void buildFigures(Context &ctx)
     const QString dir = ctx.tmp + QStringLiteral("/build");
     DataSet set;
     QString error;
-    if (failed(ctx, QStringLiteral("generating the build data"), makeBuildSet(dir, set, error) ? QString() : error) ||
-        failed(ctx, QStringLiteral("writing the profile"), writeProfile(dir, set.rows(), error) ? QString() : error))
+    if (failed(ctx, QStringLiteral("generating the build data"), unless(makeBuildSet(dir, set, error), error)) ||
+        failed(ctx, QStringLiteral("writing the profile"), unless(writeProfile(dir, set.rows(), error), error)))
         return;
     out(dataLine(set));
     const QString pack = dir + QStringLiteral("/Data.Pak");
@@ -102,7 +125,7 @@ void buildFigures(Context &ctx)
         settle();
         const Timed c = cat();
         const Timed s = syncFile(catOut);
-        if (failed(ctx, QStringLiteral("cat"), c.ok && s.ok ? QString() : c.error + s.error))
+        if (failed(ctx, QStringLiteral("cat"), unless(c.ok && s.ok, c.error + s.error)))
             return;
         catBest.add(c.ms);
         catSyncBest.add(c.ms + s.ms);
@@ -150,8 +173,8 @@ void bigMemberFigures(Context &ctx)
     const QString dir = ctx.tmp + QStringLiteral("/big");
     DataSet set;
     QString error;
-    if (failed(ctx, QStringLiteral("generating the 1.5 GiB member"), makeBigMemberSet(dir, set, error) ? QString() : error) ||
-        failed(ctx, QStringLiteral("writing the profile"), writeProfile(dir, set.rows(), error) ? QString() : error))
+    if (failed(ctx, QStringLiteral("generating the big member"), unless(makeBigMemberSet(dir, set, error), error)) ||
+        failed(ctx, QStringLiteral("writing the profile"), unless(writeProfile(dir, set.rows(), error), error)))
         return;
     out(dataLine(set));
     // The first build writes the old pack every measured build then replaces,
@@ -160,14 +183,15 @@ void bigMemberFigures(Context &ctx)
     for (int run = -1; run < ctx.runs && !stopRequested(); ++run) {
         settle();
         const Timed w = window(ctx, QStringLiteral("big"), dir);
-        if (failed(ctx, QStringLiteral("the window's build"), w.ok ? checkPack(dir + QStringLiteral("/Data.Pak"), set, false) : w.error))
+        const QString pack = dir + QStringLiteral("/Data.Pak");
+        if (failed(ctx, QStringLiteral("the window's build"), w.ok ? checkPack(pack, set, false) : w.error))
             return;
         if (run < 0)
             continue;
         gap.add(resultField(w.out, QStringLiteral("gap")).toDouble());
         idleGap.add(resultField(w.out, QStringLiteral("idlegap")).toDouble());
-        grow.add((resultField(w.out, QStringLiteral("peakkib")).toDouble() -
-                  resultField(w.out, QStringLiteral("idlekib")).toDouble()) / 1024.0);
+        const double peakKiB = resultField(w.out, QStringLiteral("peakkib")).toDouble();
+        grow.add((peakKiB - resultField(w.out, QStringLiteral("idlekib")).toDouble()) / 1024.0);
         ms.add(w.ms);
     }
     QDir(dir).removeRecursively();
@@ -175,10 +199,15 @@ void bigMemberFigures(Context &ctx)
         return;
     figure(ctx, "3", QStringLiteral("longest stretch without a turn"),
            QStringLiteral("%1 ms (worst run %2 ms) while packing 1.5 GiB in %3; idle window %4 ms")
-               .arg(gap.best, 0, 'f', 1).arg(gap.worst, 0, 'f', 1).arg(secs(ms.best)).arg(idleGap.best, 0, 'f', 1),
+               .arg(gap.best, 0, 'f', 1)
+               .arg(gap.worst, 0, 'f', 1)
+               .arg(secs(ms.best))
+               .arg(idleGap.best, 0, 'f', 1),
            QStringLiteral("<= 100 ms (aim 25 ms)"), gap.best <= 100);
     figure(ctx, "4", QStringLiteral("peak memory packing 1.5 GiB"),
-           QStringLiteral("+%1 MiB over the idle program (worst run +%2 MiB)").arg(grow.best, 0, 'f', 1).arg(grow.worst, 0, 'f', 1),
+           QStringLiteral("+%1 MiB over the idle program (worst run +%2 MiB)")
+               .arg(grow.best, 0, 'f', 1)
+               .arg(grow.worst, 0, 'f', 1),
            QStringLiteral("<= +32 MiB"), grow.best <= 32);
 }
 
@@ -187,7 +216,7 @@ void manyFilesFigures(Context &ctx)
     const QString dir = ctx.tmp + QStringLiteral("/many");
     DataSet set;
     QString error;
-    if (failed(ctx, QStringLiteral("generating 100,000 files"), makeManyFilesSet(dir, set, error) ? QString() : error))
+    if (failed(ctx, QStringLiteral("generating 100,000 files"), unless(makeManyFilesSet(dir, set, error), error)))
         return;
     out(QStringLiteral("   data: %1 files in 2,000 folders").arg(kEn.toString(set.members.size())));
     QStringList ticked;
@@ -195,37 +224,33 @@ void manyFilesFigures(Context &ctx)
         ticked << set.members[i].row;
     // Every file once, the profile included: Select All ticks its row too.
     const QStringList everyFile = set.relativePaths() << QStringLiteral("PakProfile.QXT");
+    const int rows = int(everyFile.size());
     const QStringList findArgs = {dir, QStringLiteral("-type"), QStringLiteral("f")};
     const auto find = [&] { return runProcess(QStringLiteral("find"), findArgs, dir, QStringLiteral("/dev/null")); };
-    if (failed(ctx, QStringLiteral("writing the profile"), writeProfile(dir, ticked, error) ? QString() : error) ||
-        failed(ctx, QStringLiteral("find"), find().error) || failed(ctx, QStringLiteral("stat"), statAll(dir, everyFile).error))
+    // The profile ticks every tenth row for start-up, none for Select All.
+    const auto profile = [&](const QStringList &tick) {
+        return failed(ctx, QStringLiteral("writing the profile"), unless(writeProfile(dir, tick, error), error));
+    };
+    if (failed(ctx, QStringLiteral("find"), find().error) ||
+        failed(ctx, QStringLiteral("stat"), statAll(dir, everyFile).error))
         return;
 
     Best findBest, startup, statBest, selectAll;
     for (int run = 0; run < ctx.runs && !stopRequested(); ++run) {
         const Timed f = find();
-        if (failed(ctx, QStringLiteral("find"), f.error))
+        if (failed(ctx, QStringLiteral("find"), f.error) || profile(ticked))
             return;
         findBest.add(f.ms);
         Timed w = window(ctx, QStringLiteral("startup"), dir);
-        const QString rows = resultField(w.out, QStringLiteral("rows")), on = resultField(w.out, QStringLiteral("ticked"));
-        if (failed(ctx, QStringLiteral("start-up"), !w.ok ? w.error
-                   : rows.toInt() != everyFile.size() || on.toInt() != ticked.size()
-                       ? QStringLiteral("%1 rows with %2 ticked, expected %3 with %4").arg(rows, on).arg(everyFile.size()).arg(ticked.size())
-                       : QString()))
+        if (failed(ctx, QStringLiteral("start-up"), wrongRows(w, rows, int(ticked.size()))))
             return;
         startup.add(w.ms);
 
-        const Timed s = statAll(dir, everyFile);
-        statBest.add(s.ms);
-        if (failed(ctx, QStringLiteral("writing the profile"), writeProfile(dir, {}, error) ? QString() : error))
+        statBest.add(statAll(dir, everyFile).ms);
+        if (profile({}))
             return;
         w = window(ctx, QStringLiteral("selectall"), dir);
-        const QString all = resultField(w.out, QStringLiteral("ticked"));
-        if (failed(ctx, QStringLiteral("Select All"), !w.ok ? w.error
-                   : all.toInt() != everyFile.size() ? QStringLiteral("%1 of %2 rows ticked").arg(all).arg(everyFile.size())
-                                                     : QString()) ||
-            failed(ctx, QStringLiteral("writing the profile"), writeProfile(dir, ticked, error) ? QString() : error))
+        if (failed(ctx, QStringLiteral("Select All"), wrongRows(w, rows, rows)))
             return;
         selectAll.add(w.ms);
     }
@@ -233,10 +258,12 @@ void manyFilesFigures(Context &ctx)
     if (stopRequested())
         return;
     figure(ctx, "5", QStringLiteral("Select All, 100,001 rows, vs stat"),
-           QStringLiteral("%1; stat of every file %2: %3").arg(secs(selectAll.best), secs(statBest.best), times(selectAll.best / statBest.best)),
+           QStringLiteral("%1; stat of every file %2: %3")
+               .arg(secs(selectAll.best), secs(statBest.best), times(selectAll.best / statBest.best)),
            QStringLiteral("<= 3x"), selectAll.best / statBest.best <= 3);
     figure(ctx, "6", QStringLiteral("start-up to idle vs find -type f"),
-           QStringLiteral("%1; find %2: %3").arg(secs(startup.best), secs(findBest.best), times(startup.best / findBest.best)),
+           QStringLiteral("%1; find %2: %3")
+               .arg(secs(startup.best), secs(findBest.best), times(startup.best / findBest.best)),
            QStringLiteral("<= 3x"), startup.best / findBest.best <= 3);
 }
 

@@ -150,7 +150,8 @@ QString checkPack(const QString &packPath, const DataSet &set, bool masked)
         if ((next < 0 && (offset < 4 || offset > 503)) || (next >= 0 && offset != next))
             return QStringLiteral("member %1 starts at %2").arg(QString::fromUtf8(name)).arg(offset);
         next = offset + len;
-        const QString source = set.dir + QLatin1Char('/') + QString::fromUtf8(name).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString relative = QString::fromUtf8(name).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString source = set.dir + QLatin1Char('/') + relative;
         const QString bad = checkContent(pack, source, offset, len, masked);
         if (!bad.isEmpty())
             return bad;

@@ -176,7 +176,8 @@ int runWindow(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(wf::kAppTitle));
     QApplication::setStyle(QStringLiteral("Fusion"));
-    wf::setMessageSink([](const QString &text) { g_messages << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')); });
+    // No modal box may block a run; a message means the run went wrong.
+    wf::setMessageSink([](const QString &text) { g_messages << QString(text).simplified(); });
 
     if (action == QLatin1String("startup")) {
         QElapsedTimer t;

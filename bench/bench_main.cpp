@@ -41,6 +41,13 @@ QString memTotal()
     return QStringLiteral("unknown RAM");
 }
 
+// Other work on the machine skews every figure; the load shows how much.
+QString loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().split(' ').value(0)) : QStringLiteral("?");
+}
+
 // Leaves the three projects in DIR for profiling one window run by hand:
 // wrenfold_bench --window build DIR/build (each with its profile; many/ ticks
 // every tenth row, as the start-up figure does).
@@ -94,14 +101,20 @@ int main(int argc, char **argv)
         return 1;
     }
     ctx.tmp = tmp.path();
-    const bench::Timed fs = bench::runProcess(QStringLiteral("findmnt"), {QStringLiteral("-n"), QStringLiteral("-o"), QStringLiteral("FSTYPE,OPTIONS"),
-                                                                    QStringLiteral("-T"), ctx.tmp}, ctx.tmp);
+    // The file system decides what syncs and deletes cost, so it is named.
+    const QStringList fsArgs = {QStringLiteral("-n"), QStringLiteral("-o"), QStringLiteral("FSTYPE,OPTIONS"),
+                                QStringLiteral("-T"), ctx.tmp};
+    const bench::Timed fs = bench::runProcess(QStringLiteral("findmnt"), fsArgs, ctx.tmp);
 
     std::printf("Wrenfold benchmark: best of %d runs per side, sides alternating, all warm\n", ctx.runs);
-    std::printf("machine: %s, %d cores, %s, %s %s, Qt %s\n", qPrintable(cpuModel()), QThread::idealThreadCount(),
-                qPrintable(memTotal()), qPrintable(QSysInfo::kernelType()), qPrintable(QSysInfo::kernelVersion()), qVersion());
+    std::printf("machine: %s, %d cores, %s, %s %s, Qt %s, load %s\n", qPrintable(cpuModel()),
+                QThread::idealThreadCount(), qPrintable(memTotal()), qPrintable(QSysInfo::kernelType()),
+                qPrintable(QSysInfo::kernelVersion()), qVersion(), qPrintable(loadAverage()));
     std::printf("data: %s (%s); window: QT_QPA_PLATFORM=%s, DISPLAY=%s\n", qPrintable(ctx.tmp),
-                fs.out.simplified().constData(), qgetenv("QT_QPA_PLATFORM").constData(), qgetenv("DISPLAY").constData());
+                fs.out.simplified().constData(), qgetenv("QT_QPA_PLATFORM").constData(),
+                qgetenv("DISPLAY").constData());
+    std::printf("builds: ratio = cat's time / the build's time, judged against cat over an old output file\n"
+                "        timed to its exit (cat then fdatasync shown beside it); others: time / baseline's time\n");
     std::fflush(stdout);
 
     // --only build|big|many runs one group of figures (1, 2, 7 | 3, 4 | 5, 6).
@@ -119,7 +132,7 @@ int main(int argc, char **argv)
         std::printf("stopped; temporary data removed\n");
         return 130;
     }
-    std::printf("%d met, %d missed, %d skipped%s\n", ctx.met, ctx.missed, ctx.skipped,
+    std::printf("%d met, %d missed, %d skipped; load %s%s\n", ctx.met, ctx.missed, ctx.skipped, qPrintable(loadAverage()),
                 ctx.broken ? "; some figures could not be measured (ERROR above)" : "");
     return ctx.broken ? 1 : 0;
 }
