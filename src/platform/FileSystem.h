@@ -4,6 +4,7 @@
 // platform-specific code.
 #include <QFile>
 #include <QString>
+#include <functional>
 
 namespace wf::platform {
 
@@ -16,11 +17,13 @@ namespace wf::platform {
 bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString &error);
 
 // One directory's entries, names as raw bytes. Names starting with a dot
-// are left out. `dirs` are real subdirectories (links to directories are
-// not followed: they could lead in a circle); `files` are regular files and
-// links to regular files. Read with one pass over the directory, asking the
+// are left out. Subdirectories are real ones (links to directories are not
+// followed: they could lead in a circle); files are regular files and links
+// to regular files; nothing else is listed. Read with one pass over the directory, asking the
 // system about an entry only when the listing does not tell its type (links).
-bool readDirectory(const QByteArray &path, QList<QByteArray> &dirs, QList<QByteArray> &files);
+// `entry` gets each name (raw bytes, valid until it returns) and whether
+// it is a subdirectory.
+bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayView name, bool isDir)> &entry);
 
 // True when both names lead (links followed) to the same existing file.
 bool sameFile(const QString &a, const QString &b);

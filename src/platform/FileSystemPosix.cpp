@@ -45,7 +45,7 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
     return true;
 }
 
-bool readDirectory(const QByteArray &path, QList<QByteArray> &dirs, QList<QByteArray> &files)
+bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayView name, bool isDir)> &entry)
 {
     DIR *dir = ::opendir(path.constData());
     if (!dir)
@@ -63,10 +63,8 @@ bool readDirectory(const QByteArray &path, QList<QByteArray> &dirs, QList<QByteA
         }
         if (type == DT_LNK)
             type = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-        if (type == DT_DIR)
-            dirs.append(QByteArray(e->d_name));
-        else if (type == DT_REG)
-            files.append(QByteArray(e->d_name));
+        if (type == DT_DIR || type == DT_REG)
+            entry(QByteArrayView(e->d_name), type == DT_DIR);
     }
     ::closedir(dir);
     return true;

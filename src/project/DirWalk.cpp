@@ -11,7 +11,7 @@ namespace {
 // A row text joins names with backslashes, so a name holding one could not
 // be told apart from a path; and a name whose bytes are not UTF-8 decodes
 // lossily and could not be opened again. Both are left out.
-bool decodeName(const QByteArray &raw, QString &name)
+bool decodeName(QByteArrayView raw, QString &name)
 {
     // Plain ASCII, by far the most common, needs no decoder.
     bool ascii = true;
@@ -21,28 +21,26 @@ bool decodeName(const QByteArray &raw, QString &name)
         name = QString::fromLatin1(raw);
         return true;
     }
-    name = QFile::decodeName(raw);
+    name = QFile::decodeName(raw.toByteArray());
     return !name.contains(QLatin1Char('\\')) && QFile::encodeName(name) == raw;
 }
 } // namespace
 
 bool listDirectory(const QString &dir, const QString &pattern, DirListing &out)
 {
-    QList<QByteArray> dirs, files;
-    if (!platform::readDirectory(QFile::encodeName(dir), dirs, files))
-        return false;
     // "*.*" means every name, with or without a point.
     const bool all = pattern == QLatin1String("*.*");
     const QRegularExpression match(all ? QString() : QRegularExpression::wildcardToRegularExpression(pattern));
     const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
-    QString name;
-    for (const QByteArray &raw : std::as_const(dirs))
-        if (decodeName(raw, name))
+    return platform::readDirectory(QFile::encodeName(dir), [&](QByteArrayView raw, bool isDir) {
+        QString name;
+        if (!decodeName(raw, name))
+            return;
+        if (isDir)
             out.subdirs.append(base + name);
-    for (const QByteArray &raw : std::as_const(files))
-        if (decodeName(raw, name) && (all || match.match(name).hasMatch()))
-            out.files.append(name);
-    return true;
+        else if (all || match.match(name).hasMatch())
+            out.files.append(std::move(name));
+    });
 }
 
 void DirWalk(const QString &sPattern, const QString &currDir, const QString &projectDir,

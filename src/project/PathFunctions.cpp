@@ -34,6 +34,9 @@ QString nativePath(const QString &rowText, const QString &projectDir)
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (QDir::isAbsolutePath(path))
         return QDir::cleanPath(path);
+    // Relative to the current directory: the system resolves it as it is.
+    if (projectDir == QLatin1String("."))
+        return path;
     return QDir::cleanPath(projectDir + QLatin1Char('/') + path);
 }
 

@@ -1,5 +1,4 @@
 #include "project/RowRules.h"
-#include "project/PathFunctions.h"
 #include <QHash>
 #include <algorithm>
 #include <cstring>
@@ -8,12 +7,21 @@
 namespace wf {
 
 namespace {
-bool isAscii(const QString &s)
+bool isAscii(QStringView s)
 {
     for (QChar c : s)
         if (c.unicode() >= 0x80)
             return false;
     return true;
+}
+
+// Equal once upper-cased. For ASCII that is a case-blind comparison, with
+// no new strings: the tick handler runs it for every row Select All ticks.
+bool sameUpper(QStringView a, QStringView b)
+{
+    if (isAscii(a) && isAscii(b))
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.toString().toUpper() == b.toString().toUpper();
 }
 
 // Upper case of an ASCII text into `out`, reusing its storage.
@@ -32,19 +40,28 @@ struct Keyed {
     QString text;
     bool operator<(const Keyed &o) const { return key != o.key ? key < o.key : text < o.text; }
 };
-} // namespace
-
-QByteArray rowSortKey(const QString &row)
+// Appends the key of `row` to `out`: bytes compare quickest, and UTF-8
+// keeps the order of the characters.
+void appendSortKey(const QString &row, QByteArray &out)
 {
-    // Bytes compare quickest; UTF-8 keeps the order of the characters.
-    if (!isAscii(row))
-        return row.toCaseFolded().toUtf8();
-    QByteArray key(row.size(), Qt::Uninitialized);
-    char *d = key.data();
+    if (!isAscii(row)) {
+        out += row.toCaseFolded().toUtf8();
+        return;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + row.size());
+    char *d = out.data() + at;
     for (qsizetype i = 0; i < row.size(); ++i) {
         const char16_t c = row[i].unicode();
         d[i] = char(c >= u'A' && c <= u'Z' ? c + 32 : c);
     }
+}
+} // namespace
+
+QByteArray rowSortKey(const QString &row)
+{
+    QByteArray key;
+    appendSortKey(row, key);
     return key;
 }
 
@@ -66,9 +83,9 @@ void sortRows(QStringList &rows)
     std::vector<Item> items;
     items.reserve(size_t(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
-        const QByteArray key = rowSortKey(rows[i]);
-        items.push_back({keys.size(), key.size(), i});
-        keys += key;
+        const qsizetype at = keys.size();
+        appendSortKey(rows[i], keys);
+        items.push_back({at, keys.size() - at, i});
     }
     const char *base = keys.constData();
     std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
@@ -88,10 +105,11 @@ void sortRows(QStringList &rows)
 
 Refusal refusalOf(const QString &row, const QString &exeName)
 {
-    const QString name = isolatename(row.toUpper());
-    if (name == QLatin1String("DATA.PAK"))
+    // The name part: after the last backslash, or the whole row.
+    const QStringView name = QStringView(row).mid(row.lastIndexOf(QLatin1Char('\\')) + 1);
+    if (sameUpper(name, u"DATA.PAK"))
         return Refusal::PackName;
-    if (name == exeName.toUpper())
+    if (sameUpper(name, exeName))
         return Refusal::ExeName;
     if (row.contains(QLatin1Char('\r')))
         return Refusal::Unstorable;
