@@ -90,7 +90,8 @@ private slots:
         const QString plain = "h\r\n0\r\n0\r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\n";
         QTest::newRow("built") << QStringList{"build"} << plain << 0 << "Packed 1/1 files";
         QTest::newRow("no profile") << QStringList{"build"} << "" << 1 << "no PakProfile.QXT";
-        QTest::newRow("exe missing") << QStringList{"build", "-q"} << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\n" << 3
+        QTest::newRow("exe missing") << QStringList{"build", "-q"}
+                                     << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\n" << 3
                                      << ".exe file not found";
         QTest::newRow("pack name is a link") << QStringList{"build"} << plain << 1 << "\"Data.Pak\": it is a symbolic link";
         QTest::newRow("unknown option") << QStringList{"build", "--fast"} << plain << 2 << "Unknown option";
@@ -118,6 +119,8 @@ private slots:
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
         const bool built = status == 0 || status == 3;
         QCOMPARE(project.read("Data.Pak") == "earlier", !built);
+        if (built)
+            QCOMPARE(readback::members(project.read("Data.Pak")), QStringList{"intro.txt=hello"});
         QCOMPARE(QFileInfo(project.path() + "/Data.Pak").isSymLink(), link);
     }
 

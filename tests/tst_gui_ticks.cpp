@@ -30,11 +30,9 @@ void TestTicks::refusedNamesStayUnticked()
 {
     QFETCH(QString, exe);
     QFETCH(QStringList, tickable);
-    ScratchProject project;
-    for (const char *name : {"bin/MyGame.EXE", "Data.Pak", "mygame.exe", "old/data.pak", "readme.txt"})
-        project.write(name, "12345");
-    Form1 f;
-    f.Form_Load();
+    LoadedWindow w{{"bin/MyGame.EXE", "12345"}, {"Data.Pak", "12345"}, {"mygame.exe", "12345"},
+                   {"old/data.pak", "12345"}, {"readme.txt", "12345"}};
+    Form1 &f = w.load();
     f.Text1->setText(exe); // refused whether or not appending is on
     for (int i = 0; i < f.List1->ListCount(); ++i)
         clickTick(f, i);
@@ -44,11 +42,8 @@ void TestTicks::refusedNamesStayUnticked()
 
 void TestTicks::labelShowsTheRunningTotal()
 {
-    ScratchProject project;
-    project.write("a.bin", QByteArray(1000, 'a'));
-    project.write("b.bin", QByteArray(536, 'b'));
-    Form1 f;
-    f.Form_Load();
+    LoadedWindow w{{"a.bin", QByteArray(1000, 'a')}, {"b.bin", QByteArray(536, 'b')}};
+    Form1 &f = w.load();
     f.Command3_Click(); // nothing ticked: nothing changes
     QCOMPARE(f.Label1->text(), QStringLiteral("Pack Size: 0 Kb"));
     const QStringList expected{"0.98", "1.50", "0.52", "0.00"};
@@ -65,27 +60,22 @@ void TestTicks::labelShowsTheRunningTotal()
 
 void TestTicks::selectAllAndNoneCountEveryRealChange()
 {
-    ScratchProject project;
-    for (int i = 0; i < 3; ++i)
-        project.write(QStringLiteral("f%1.bin").arg(i), QByteArray(1024, 'x'));
-    project.write("Data.Pak", QByteArray(5000, 'p'));
-    project.write("gone1.bin", "1");
-    project.write("gone2.bin", "2");
-    MessageRecorder recorder;
-    Form1 f;
-    f.Form_Load();
+    const QByteArray kb(1024, 'x');
+    LoadedWindow w{{"f0.bin", kb}, {"f1.bin", kb}, {"f2.bin", kb}, {"Data.Pak", QByteArray(5000, 'p')},
+                   {"gone1.bin", "1"}, {"gone2.bin", "2"}};
+    Form1 &f = w.load();
     QFile::remove("gone1.bin");
     QFile::remove("gone2.bin");
     QTest::mouseClick(f.Command2, Qt::LeftButton);
     QCOMPARE(f.Label1->text(), QStringLiteral("Pack Size: 3.00 Kb."));
     QCOMPARE(tickedRows(f).size(), 5); // Data.Pak unticked again at once; gone files keep their tick
     // Files that could not be measured: one message for the whole click.
-    QVERIFY(recorder.messages.size() == 1 && recorder.messages[0].contains("gone1.bin\ngone2.bin"));
+    QVERIFY(w.recorder.messages.size() == 1 && w.recorder.messages[0].contains("gone1.bin\ngone2.bin"));
     // A file that grows between tick and untick leaves the difference.
-    project.write("f1.bin", QByteArray(2048, 'x'));
+    w.project.write("f1.bin", QByteArray(2048, 'x'));
     QTest::mouseClick(f.Command3, Qt::LeftButton);
     QCOMPARE(f.Label1->text(), QStringLiteral("Pack Size: -1.00 Kb."));
-    QCOMPARE(recorder.messages.size(), 2);
+    QCOMPARE(w.recorder.messages.size(), 2);
 }
 
 QTEST_MAIN(TestTicks)

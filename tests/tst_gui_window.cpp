@@ -53,9 +53,8 @@ void TestWindow::designTimeState()
 
 void TestWindow::tabOrderSkipsDisabledControls()
 {
-    ScratchProject project;
-    Form1 f;
-    f.Form_Load();
+    LoadedWindow w;
+    Form1 &f = w.load();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     const QList<QWidget *> order{f.Command1, f.Command2, f.Command3, f.Check1, f.Text2, f.Command4,
                                  f.Text3, f.Text1, f.Check2, f.Text4, f.List1};
@@ -74,9 +73,8 @@ void TestWindow::tabOrderSkipsDisabledControls()
 
 void TestWindow::initLineFollowsTheOptions()
 {
-    ScratchProject project;
-    Form1 f;
-    f.Form_Load();
+    LoadedWindow w;
+    Form1 &f = w.load();
     QCOMPARE(f.Text4->text(), QStringLiteral("PakInit \"Data.Pak\", 0, \"TMP\", 0"));
     QTest::mouseClick(f.Check2, Qt::LeftButton);
     f.Text1->selectAll();
@@ -99,10 +97,8 @@ void TestWindow::initLineFollowsTheOptions()
 
 void TestWindow::encryptionSwitchAndNewKeys()
 {
-    ScratchProject project;
-    MessageRecorder recorder;
-    Form1 f;
-    f.Form_Load();
+    LoadedWindow w;
+    Form1 &f = w.load();
     f.clock = [] { return 43200.5f; }; // a clock that never moves
     const QRegularExpression key("^([1-9A-F][0-9A-F]){4}$");
     for (int tick : {1, 0}) { // a short Basic Key is replaced either way
@@ -122,7 +118,7 @@ void TestWindow::encryptionSwitchAndNewKeys()
         f.Text3->setText(mask);
         QTest::mouseClick(f.Label6, Qt::LeftButton);
     }
-    QCOMPARE(recorder.messages, (QStringList{"-32768", "-1", "-2147483648", "0"}));
+    QCOMPARE(w.recorder.messages, (QStringList{"-32768", "-1", "-2147483648", "0"}));
 }
 
 QTEST_MAIN(TestWindow)

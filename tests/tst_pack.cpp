@@ -3,6 +3,7 @@
 #include "support/FailingDevice.h"
 #include "support/FileSizeLimit.h"
 #include "support/PackTestUtil.h"
+#include "support/ReadBack.h"
 #include "support/ScriptedRandom.h"
 #include <QProcess>
 #include <QTemporaryDir>
@@ -66,6 +67,12 @@ private slots:
         }
         ok = ok && writer.finish(error);
         QCOMPARE(ok ? out.data() : error.toUtf8(), expected);
+        QStringList read; // and the game reads back every member
+        for (int k = 0; ok && k + 1 < members.size(); k += 2)
+            read << QString::fromLatin1(members[k] + '=' + members[k + 1]);
+        if (ok)
+            QCOMPARE(readback::members(out.data(), encrypted ? "11224488" : nullptr, encrypted ? "80000001" : nullptr),
+                     read);
     }
 
     void membersStreamedOrRefused()

@@ -52,12 +52,10 @@ until_ok 20 eval '! kill -0 $app 2>/dev/null' || fail "program did not exit afte
 
 pak=$proj/Data.Pak prof=$proj/PakProfile.QXT
 want=$(printf '%s\n' 'gfx\title.bmp' 'intro.txt' 'maps\one.map')
-c=$(od -An -tu4 --endian=little -N4 "$pak" | tr -d ' ')
-[ -n "$c" ] && [ "$c" -ge 5 ] || fail "bad header word '$c'"
-n=$(od -An -tu4 --endian=little -N4 -j $((c - 1)) "$pak" | tr -d ' ')
-[ "$n" = 3 ] || fail "count word is '$n', expected 3"
-# Index entries are name, offset, size, each ended by CR.
-names=$(tail -c +$((c + 4)) "$pak" | tr '\r' '\n' | head -n 9 | awk 'NR % 3 == 1' | LC_ALL=C sort)
+# Read back through the game-side reader: sound, and every entry its file.
+reader=$(dirname "$bin")/wrenfold-pak
+"$reader" verify "$pak" --project "$proj" >"$work/verify.log" 2>&1 || fail "verify: $(cat "$work/verify.log")"
+names=$("$reader" list "$pak" | cut -f3 | LC_ALL=C sort)
 [ "$names" = "$want" ] || fail "pack index names: $(echo $names)"
 
 [ -f "$prof" ] || fail "PakProfile.QXT was not written"

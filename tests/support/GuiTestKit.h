@@ -5,12 +5,15 @@
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "app/TickList.h"
+#include "support/ReadBack.h"
 #include "support/ScratchProject.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 struct MessageRecorder {
     MessageRecorder() { wf::setMessageSink([this](const QString &text) { messages << text; }); }
@@ -41,20 +44,35 @@ inline QStringList tickedRows(Form1 &f)
     return out;
 }
 
-// A scratch project and the real window loaded in it: write the project's
-// files, then load(). The window goes before the project does.
+// A scratch project and the real window loaded in it: give the project's
+// files (path with '/', content) or write them, then load(). The window goes
+// before the project does.
 class LoadedWindow {
 public:
+    LoadedWindow(std::initializer_list<std::pair<QString, QByteArray>> files = {})
+    {
+        for (const auto &[rel, bytes] : files)
+            project.write(rel, bytes);
+    }
+    ~LoadedWindow() { m_form.reset(); }
     ScratchProject project;
     MessageRecorder recorder;
+    // A new window each time: a later load() is the program started again.
     Form1 &load()
     {
+        m_form.reset();
         m_form = std::make_unique<Form1>();
         m_form->Form_Load();
         return *m_form;
     }
     Form1 &form() { return *m_form; }
-    ~LoadedWindow() { m_form.reset(); }
+    // The pack in `file` (stand-alone, or an executable carrying packs) as
+    // the game reads it, "name=data" per member; compare with files().
+    QStringList members(const char *file = "Data.Pak", const char *key = nullptr, const char *mask = nullptr) const
+    {
+        return readback::members(project.read(file), key, mask);
+    }
+    QStringList files(const QStringList &rows) const { return readback::files(project.path(), rows); }
 
 private:
     std::unique_ptr<Form1> m_form;

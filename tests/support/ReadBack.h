@@ -2,6 +2,8 @@
 // Reads a pack back the way a game does, through the game-side reader.
 #include "reader/PakReader.h"
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 
 namespace readback {
@@ -21,6 +23,19 @@ inline QStringList members(const QByteArray &file, const char *key = nullptr, co
         if (!pack.read(e, data.data(), size_t(data.size())))
             return {QStringLiteral("error: ") + QString::fromStdString(pack.errorText())};
         out << QString::fromStdString(e.name) + QLatin1Char('=') + QString::fromLatin1(data);
+    }
+    return out;
+}
+
+// What members() must give for a pack of `rows` (named as the list shows
+// them, backslashes between folders): each row's file under `dir` as it is.
+inline QStringList files(const QString &dir, const QStringList &rows)
+{
+    QStringList out;
+    for (const QString &row : rows) {
+        QFile f(QDir(dir).filePath(QString(row).replace(QLatin1Char('\\'), QLatin1Char('/'))));
+        const QString data = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QStringLiteral("(unreadable)");
+        out << row + QLatin1Char('=') + data;
     }
     return out;
 }
