@@ -8,12 +8,12 @@
 #include "options/InitLine.h"
 #include "options/NewKey.h"
 #include "options/RandomSource.h"
+#include "platform/FileSystem.h"
 #include "project/DirWalk.h"
 #include "project/PackSize.h"
 #include "project/PathFunctions.h"
 #include "project/ProjectFiles.h"
 #include "project/RowRules.h"
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,15 +81,15 @@ void Form1::List1_ItemCheck(int index)
         return;
     }
     const bool ticked = List1->Selected(index);
-    const QFileInfo file(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir)));
-    if (!file.exists() || file.isDir()) {
+    qint64 size = 0;
+    if (!wf::platform::fileSize(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir)), size)) {
         // The row keeps its tick; the total counts only what could be measured.
         m_unmeasured << row;
         if (m_batch == 0)
             reportTickProblems();
         return;
     }
-    m_total += ticked ? file.size() : -file.size();
+    m_total += ticked ? size : -size;
     if (m_batch > 0)
         m_batchCounted = true;
     else

@@ -64,7 +64,12 @@ bool PackFile::commit(QString &error)
 {
     if (!m_writer->finish(error))
         return false;
-    if (!m_out->commit()) {
+    // The old pack stays open across the rename, so the rename does not free
+    // its blocks; the last close does that, off this thread.
+    const int old = platform::holdOpen(kPack);
+    const bool committed = m_out->commit();
+    platform::releaseInBackground(old);
+    if (!committed) {
         error = QStringLiteral("Cannot write %1: %2").arg(quotedName(kPack), m_out->errorString());
         return false;
     }

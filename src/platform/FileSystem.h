@@ -25,6 +25,18 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
 // it is a subdirectory.
 bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayView name, bool isDir)> &entry);
 
+// The size of the file `path` names (links followed), with one system
+// call; false when there is no such file or it is a directory.
+bool fileSize(const QString &path, qint64 &size);
+
+// Keeps the file `path` names open (without blocking, whatever it is) until
+// releaseInBackground() closes it on a thread of its own: when that file is
+// replaced meanwhile, freeing its blocks, which can take a large part of a
+// second for a large file, happens there and not on the caller's thread.
+// -1 when there is nothing to hold.
+int holdOpen(const QString &path);
+void releaseInBackground(int handle);
+
 // True when both names lead (links followed) to the same existing file.
 bool sameFile(const QString &a, const QString &b);
 

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace wf::platform {
@@ -68,6 +69,26 @@ bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayVi
     }
     ::closedir(dir);
     return true;
+}
+
+bool fileSize(const QString &path, qint64 &size)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    size = qint64(st.st_size);
+    return true;
+}
+
+int holdOpen(const QString &path)
+{
+    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+void releaseInBackground(int handle)
+{
+    if (handle >= 0)
+        std::thread([handle] { ::close(handle); }).detach();
 }
 
 bool sameFile(const QString &a, const QString &b)
