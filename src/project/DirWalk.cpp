@@ -4,6 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QThread>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace wf {
 
@@ -46,19 +51,54 @@ bool listDirectory(const QString &dir, const QString &pattern, DirListing &out)
 void DirWalk(const QString &sPattern, const QString &currDir, const QString &projectDir,
              QStringList &rows, const DirLister &lister)
 {
-    DirListing listing;
-    if (!lister(currDir, sPattern, listing))
-        return; // an unreadable directory costs its own rows, not the rest of the walk
+    // Directories waiting to be read, shared by the threads; a thread that
+    // finds none waits while others may still add some, and all stop when
+    // the queue is empty and nobody is reading.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<QString> queue{currDir};
+    int reading = 0;
+    const auto work = [&](QStringList &found) {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return !queue.empty() || reading == 0; });
+            if (queue.empty())
+                return;
+            const QString dir = std::move(queue.back());
+            queue.pop_back();
+            ++reading;
+            lock.unlock();
 
-    for (const QString &sub : std::as_const(listing.subdirs))
-        DirWalk(sPattern, sub, projectDir, rows, lister);
+            DirListing listing;
+            // An unreadable directory costs its own rows, not the rest of the walk.
+            const bool listed = lister(dir, sPattern, listing);
+            if (listed) {
+                // Every row of this directory shares its relative prefix.
+                const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+                QString prefix = relpath(base + QLatin1Char('x'), projectDir);
+                prefix.chop(1);
+                for (const QString &name : std::as_const(listing.files))
+                    found.append(prefix + name);
+            }
 
-    // Every row of this directory shares its relative prefix.
-    const QString base = currDir.endsWith(QLatin1Char('/')) ? currDir : currDir + QLatin1Char('/');
-    QString prefix = relpath(base + QLatin1Char('x'), projectDir);
-    prefix.chop(1);
-    for (const QString &name : std::as_const(listing.files))
-        rows.append(prefix + name);
+            lock.lock();
+            --reading;
+            for (QString &sub : listing.subdirs)
+                queue.push_back(std::move(sub));
+            changed.notify_all();
+        }
+    };
+
+    const int helpers = qBound(0, QThread::idealThreadCount(), 4) - 1;
+    std::vector<QStringList> found(size_t(helpers) + 1);
+    std::vector<std::thread> threads;
+    for (int i = 1; i <= helpers; ++i)
+        threads.emplace_back(work, std::ref(found[size_t(i)]));
+    work(found[0]);
+    for (std::thread &t : threads)
+        t.join();
+    for (QStringList &part : found)
+        rows += std::move(part);
 }
 
 } // namespace wf

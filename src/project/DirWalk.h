@@ -19,9 +19,11 @@ using DirLister = std::function<bool(const QString &dir, const QString &pattern,
 // are listed as files. "*.*" matches every name.
 bool listDirectory(const QString &dir, const QString &pattern, DirListing &out);
 
-// Appends to `rows` one row text for every file at or below `currDir`
-// (subdirectories first, then the directory's own files), relative to
-// `projectDir`. Unreadable directories are skipped.
+// Appends to `rows` one row text for every file at or below `currDir`,
+// relative to `projectDir`, in no particular order (the list sorts them).
+// Unreadable directories are skipped. Directories are read by as many
+// threads as the machine has cores (at most four), so `lister` must be safe
+// to call from several threads at once.
 void DirWalk(const QString &sPattern, const QString &currDir, const QString &projectDir,
              QStringList &rows, const DirLister &lister = listDirectory);
 

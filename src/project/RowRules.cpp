@@ -1,7 +1,8 @@
 #include "project/RowRules.h"
-#include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace wf {
@@ -116,22 +117,42 @@ Refusal refusalOf(const QString &row, const QString &exeName)
     return Refusal::None;
 }
 
+namespace {
+// A hash of an ASCII text's upper case, computed without building it.
+quint64 asciiUpperHash(QStringView s)
+{
+    quint64 h = 1469598103934665603ULL; // FNV-1a
+    for (QChar ch : s) {
+        const char16_t c = ch.unicode();
+        h = (h ^ quint64(c >= u'a' && c <= u'z' ? c - 32 : c)) * 1099511628211ULL;
+    }
+    return h;
+}
+} // namespace
+
 QVector<int> rowsNamedBy(const QStringList &rows, const QStringList &lines)
 {
     QVector<int> found;
     if (lines.isEmpty())
         return found;
-    QHash<QString, bool> wanted;
+    QSet<QString> wanted;
+    std::unordered_set<quint64> asciiWanted; // lets most rows be passed over cheaply
     wanted.reserve(lines.size());
-    for (const QString &line : lines)
-        wanted.insert(line.toUpper(), true);
-    // Most rows are ASCII: upper-cased here without a new string each.
+    for (const QString &line : lines) {
+        const QString upper = line.toUpper();
+        if (isAscii(upper))
+            asciiWanted.insert(asciiUpperHash(upper));
+        wanted.insert(upper);
+    }
     QString upper;
     for (int i = 0; i < rows.size(); ++i) {
-        if (isAscii(rows[i]))
+        if (isAscii(rows[i])) {
+            if (!asciiWanted.count(asciiUpperHash(rows[i])))
+                continue;
             asciiUpper(rows[i], upper);
-        else
+        } else {
             upper = rows[i].toUpper();
+        }
         if (wanted.contains(upper))
             found.append(i);
     }
