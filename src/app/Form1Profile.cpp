@@ -5,6 +5,7 @@
 #include "app/TickBox.h"
 #include "app/TickList.h"
 #include "project/Profile.h"
+#include "project/DirWalk.h"
 #include "project/ProjectFiles.h"
 #include "project/RowRules.h"
 #include <QCloseEvent>
@@ -45,11 +46,22 @@ void Form1::applyProfile()
     const bool complete = std::all_of(std::begin(steps), std::end(steps), [](const auto &step) { return step(); });
 
     QCoreApplication::processEvents();
-    DirWalk(QStringLiteral("*.*"), QString::fromLatin1(wf::kProjectDir));
-    // Rows are ticked again only from a complete profile; each tick is
-    // measured and may be refused, as a click would be.
-    if (complete)
-        setTicks(wf::rowsNamedBy(List1->rows().texts(), p.rows), true);
+    // As DirWalk does, but the profile's rows are matched in the walk's own
+    // order, where the texts lie in memory one after another: on 100,000
+    // rows that is several times quicker than in the list's order.
+    QStringList walked;
+    const QString here = QString::fromLatin1(wf::kProjectDir);
+    wf::DirWalk(QStringLiteral("*.*"), here, here, walked);
+    const QVector<int> named = complete ? wf::rowsNamedBy(walked, p.rows) : QVector<int>();
+    const QVector<int> landed = List1->AddItems(walked);
+    // Rows are ticked again only from a complete profile, in list order; each
+    // tick is measured and may be refused, as a click would be.
+    QVector<int> ticks;
+    ticks.reserve(named.size());
+    for (int i : named)
+        ticks.append(landed[i]);
+    std::sort(ticks.begin(), ticks.end());
+    setTicks(ticks, true);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -16,7 +16,7 @@ public:
     int ListIndex() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
     void setListIndex(int row);
     void AddItem(const QString &text) { m_rows.addItem(text); }
-    void AddItems(const QStringList &texts) { m_rows.addItems(texts); }
+    QVector<int> AddItems(const QStringList &texts) { return m_rows.addItems(texts); }
     void Clear() { m_rows.clear(); }
 
     wf::FileListModel &rows() { return m_rows; }

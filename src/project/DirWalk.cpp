@@ -18,16 +18,16 @@ namespace {
 // lossily and could not be opened again. Both are left out.
 bool decodeName(QByteArrayView raw, QString &name)
 {
-    // Plain ASCII, by far the most common, needs no decoder.
-    bool ascii = true;
-    for (char c : raw)
-        ascii = ascii && quint8(c) < 0x80 && c != '\\';
-    if (ascii) {
-        name = QString::fromLatin1(raw);
-        return true;
-    }
     name = QFile::decodeName(raw.toByteArray());
     return !name.contains(QLatin1Char('\\')) && QFile::encodeName(name) == raw;
+}
+
+bool plainAscii(QByteArrayView raw)
+{
+    for (char c : raw)
+        if (quint8(c) >= 0x80 || c == '\\')
+            return false;
+    return true;
 }
 } // namespace
 
@@ -38,13 +38,22 @@ bool listDirectory(const QString &dir, const QString &pattern, DirListing &out)
     const QRegularExpression match(all ? QString() : QRegularExpression::wildcardToRegularExpression(pattern));
     const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
     return platform::readDirectory(QFile::encodeName(dir), [&](QByteArrayView raw, bool isDir) {
+        if (!isDir && all && plainAscii(raw)) {
+            // The common case, built in one go: a walk makes 100,000 of these.
+            QString row;
+            row.reserve(out.filePrefix.size() + raw.size());
+            row.append(out.filePrefix);
+            row.append(QLatin1StringView(raw.data(), raw.size()));
+            out.files.append(std::move(row));
+            return;
+        }
         QString name;
         if (!decodeName(raw, name))
             return;
         if (isDir)
             out.subdirs.append(base + name);
         else if (all || match.match(name).hasMatch())
-            out.files.append(std::move(name));
+            out.files.append(out.filePrefix + name);
     });
 }
 
@@ -69,17 +78,14 @@ void DirWalk(const QString &sPattern, const QString &currDir, const QString &pro
             ++reading;
             lock.unlock();
 
+            // Every row of this directory shares its relative prefix.
             DirListing listing;
+            const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+            listing.filePrefix = relpath(base + QLatin1Char('x'), projectDir);
+            listing.filePrefix.chop(1);
             // An unreadable directory costs its own rows, not the rest of the walk.
-            const bool listed = lister(dir, sPattern, listing);
-            if (listed) {
-                // Every row of this directory shares its relative prefix.
-                const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
-                QString prefix = relpath(base + QLatin1Char('x'), projectDir);
-                prefix.chop(1);
-                for (const QString &name : std::as_const(listing.files))
-                    found.append(prefix + name);
-            }
+            if (lister(dir, sPattern, listing))
+                found += std::move(listing.files);
 
             lock.lock();
             --reading;

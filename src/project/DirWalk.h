@@ -9,8 +9,9 @@ namespace wf {
 // subdirectories and the names of its ordinary files. Returns false when the
 // directory cannot be read; the walk then skips it.
 struct DirListing {
+    QString filePrefix;  // set by the caller: put before each file's name
     QStringList subdirs; // full paths
-    QStringList files;   // names only
+    QStringList files;   // filePrefix + name
 };
 using DirLister = std::function<bool(const QString &dir, const QString &pattern, DirListing &out)>;
 

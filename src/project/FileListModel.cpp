@@ -61,25 +61,27 @@ int FileListModel::addItem(const QString &text)
     return at;
 }
 
-void FileListModel::addItems(const QStringList &texts)
+QVector<int> FileListModel::addItems(const QStringList &texts)
 {
+    QVector<int> landed(texts.size());
     if (texts.isEmpty())
-        return;
-    QStringList all = this->texts() + texts;
-    sortRows(all);
-    beginResetModel();
-    // Ticks stay with their rows: only new rows arrive, unticked.
+        return landed;
+    // Rows already listed keep their ticks; new rows arrive unticked.
+    QStringList all = texts;
+    for (const Row &r : std::as_const(m_rows))
+        all.append(r.text);
+    const qsizetype firstOld = texts.size();
     QVector<Row> rows;
     rows.reserve(all.size());
-    qsizetype old = 0;
-    for (QString &t : all) {
-        const bool ticked = old < m_rows.size() && m_rows[old].text == t && m_rows[old].ticked;
-        if (old < m_rows.size() && m_rows[old].text == t)
-            ++old;
-        rows.append(Row{std::move(t), ticked});
+    for (int i : sortedOrder(all)) {
+        if (i < firstOld)
+            landed[i] = int(rows.size());
+        rows.append(Row{all[i], i >= firstOld && m_rows[i - firstOld].ticked});
     }
+    beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
+    return landed;
 }
 
 QStringList FileListModel::texts() const

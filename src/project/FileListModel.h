@@ -30,8 +30,8 @@ public:
     void setSelected(int row, bool ticked);
     // Adds one row at its sorted place; returns its index.
     int addItem(const QString &text);
-    // Adds many rows, sorting once.
-    void addItems(const QStringList &texts);
+    // Adds many rows, sorting once; gives the row each text landed on.
+    QVector<int> addItems(const QStringList &texts);
     void clear();
 
 signals:

@@ -71,7 +71,7 @@ bool rowLessThan(const QString &a, const QString &b)
     return Keyed{rowSortKey(a), a} < Keyed{rowSortKey(b), b};
 }
 
-void sortRows(QStringList &rows)
+std::vector<int> sortedOrder(const QStringList &rows)
 {
     // All keys in one buffer, and a small record per row: 100,000 rows sort
     // in a few milliseconds, where comparing the texts case-insensitively
@@ -97,10 +97,19 @@ void sortRows(QStringList &rows)
             return a.size < b.size;
         return rows[a.row] < rows[b.row];
     });
+    std::vector<int> order;
+    order.reserve(items.size());
+    for (const Item &item : items)
+        order.push_back(item.row);
+    return order;
+}
+
+void sortRows(QStringList &rows)
+{
     QStringList sorted;
     sorted.reserve(rows.size());
-    for (const Item &item : items)
-        sorted.append(std::move(rows[item.row]));
+    for (int i : sortedOrder(rows))
+        sorted.append(std::move(rows[i]));
     rows = std::move(sorted);
 }
 

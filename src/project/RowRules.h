@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <vector>
 
 namespace wf {
 
@@ -16,6 +17,8 @@ bool rowLessThan(const QString &a, const QString &b);
 // case-insensitively over and over.
 QByteArray rowSortKey(const QString &row);
 void sortRows(QStringList &rows);
+// The indices of `rows` in the list's order.
+std::vector<int> sortedOrder(const QStringList &rows);
 
 // Why a row can never be ticked, or an empty text when it can: the pack's
 // own name (in any folder, any case), the executable's name as `Text1`
