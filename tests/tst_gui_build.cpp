@@ -31,6 +31,7 @@ private slots:
     void packsAWholeTree();
     void optionsAreReadOnceButTicksLive();
     void closingDuringABuildKeepsTheEarlierPack();
+    void turnsComeInsideALargeMember();
     void failuresKeepTheEarlierPack_data();
     void failuresKeepTheEarlierPack();
 };
@@ -143,6 +144,26 @@ void TestBuild::closingDuringABuildKeepsTheEarlierPack()
     QCOMPARE(w.project.read("Data.Pak"), QByteArray("earlier"));
     QCOMPARE(w.project.rootEntries(), (QStringList{"Data.Pak", "PakProfile.QXT", "a.txt", "b.txt"}));
     QVERIFY(w.project.read("PakProfile.QXT").endsWith("a.txt\r\nb.txt\r\n"));
+}
+
+void TestBuild::turnsComeInsideALargeMember()
+{
+    // Eight chunks: the window must get turns while this one file is packed,
+    // and a close in one of them abandons the build there.
+    LoadedWindow w{{"big.bin", QByteArray(8 * 128 * 1024, 'b')}, {"small.txt", "s"}, {"Data.Pak", "earlier"}};
+    Form1 &f = w.load();
+    f.Command2_Click();
+    f.turnIntervalMs = 0;
+    int turns = 0;
+    f.onBuildTurn = [&] {
+        if (++turns == 4)
+            f.close();
+    };
+    f.Command1_Click();
+    QCOMPARE(turns, 4); // none after the close
+    QCOMPARE(f.List1->ListIndex(), rowOf(f, "big.bin"));
+    QVERIFY(!f.isVisible());
+    QCOMPARE(w.project.read("Data.Pak"), QByteArray("earlier"));
 }
 
 void TestBuild::failuresKeepTheEarlierPack_data()
