@@ -140,11 +140,12 @@ void Form1::reportTickProblems()
         return text;
     };
     if (!m_unstorable.isEmpty()) {
-        const QStringList names = std::exchange(m_unstorable, {});
-        QString shown = names.join(QLatin1Char('\n')).replace(QLatin1Char('\r'), QStringLiteral("<CR>"));
+        QStringList names = std::exchange(m_unstorable, {});
+        for (QString &name : names)
+            name.replace(QLatin1Char('\r'), QStringLiteral("<CR>")); // shown, not obeyed
         wf::showMessage(this, (names.size() == 1 ? QStringLiteral("This file cannot be ticked:")
                                                  : QStringLiteral("%1 files cannot be ticked:").arg(names.size()))
-                                  + listed(shown.split(QLatin1Char('\n')))
+                                  + listed(names)
                                   + QStringLiteral("\n\nA name holding a carriage return cannot be stored in the "
                                                    "pack's index or in the profile. Rename the file to pack it."));
     }
