@@ -56,7 +56,7 @@ inline QByteArray trailer(quint32 word)
     return wf::leWord(word) + QByteArray(wf::kTrailerMarker);
 }
 
-// The specification's first layout: the pack over the executable's last byte.
+// The older layout: the pack over the executable's last byte.
 inline QByteArray appendOverLastByte(const QByteArray &exe, const QByteArray &pack, quint32 mask)
 {
     return exe.left(exe.size() - 1) + pack + trailer(quint32(exe.size()) + mask);
