@@ -33,12 +33,11 @@ void Form1::Command1_Click()
         close();
 }
 
-// Lets the window run when `turnIntervalMs` have passed since the last turn
-// (or `always`): the list's current row follows the build, clicks, the timer
+// Lets the window run when `turnIntervalMs` have passed since the last turn: the list's current row follows the build, clicks, the timer
 // and a close are handled. Returns false when the build is to be abandoned.
-bool Form1::buildTurn(int row, bool always)
+bool Form1::buildTurn(int row)
 {
-    if (!always && m_sinceTurn.elapsed() < turnIntervalMs)
+    if (m_sinceTurn.elapsed() < turnIntervalMs)
         return !m_abandon;
     List1->setListIndex(row);
     QCoreApplication::processEvents();
@@ -59,13 +58,13 @@ QString Form1::buildPack()
         return wf::packKeptMessage(error);
     wf::PackFile pack(key, wf::RandomSource::shared());
     int row = 0;
-    pack.yield = [&] { return buildTurn(row, false); };
+    pack.yield = [&] { return buildTurn(row); };
     if (!pack.open(error))
         return wf::packKeptMessage(error);
     for (; row < List1->ListCount(); ++row) {
         // The turn comes before the tick is read, so Select All or Select
         // None clicked meanwhile decides this row.
-        if (!buildTurn(row, false))
+        if (!buildTurn(row))
             return {};
         if (List1->Selected(row) && !pack.add(List1->List(row), error))
             return m_abandon ? QString() : wf::packKeptMessage(error);
