@@ -33,8 +33,9 @@ void Form1::Command1_Click()
         close();
 }
 
-// Lets the window run when `turnIntervalMs` have passed since the last turn: the list's current row follows the build, clicks, the timer
-// and a close are handled. Returns false when the build is to be abandoned.
+// Lets the window run when `turnIntervalMs` have passed since the last turn:
+// the list's current row follows the build, clicks, the timer and a close
+// are handled. Returns false when the build is to be abandoned.
 bool Form1::buildTurn(int row)
 {
     if (m_sinceTurn.elapsed() < turnIntervalMs)

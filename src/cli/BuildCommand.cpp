@@ -1,4 +1,5 @@
 #include "cli/BuildCommand.h"
+#include "cli/PackInput.h"
 #include "cli/Progress.h"
 #include "options/RandomSource.h"
 #include "pack/BuildPlan.h"
@@ -15,11 +16,6 @@
 namespace wf {
 
 namespace {
-
-void printError(const QString &text)
-{
-    std::fprintf(stderr, "wrenfold-pak: %s\n", qPrintable(text));
-}
 
 qint64 totalSize(const QStringList &rows)
 {
