@@ -14,6 +14,7 @@
 #include "project/PathFunctions.h"
 #include "project/ProjectFiles.h"
 #include "project/RowRules.h"
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,7 +64,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 void Form1::DirWalk(const QString &sPattern, const QString &CurrDir)
 {
     QStringList rows;
-    wf::DirWalk(sPattern, CurrDir, QString::fromLatin1(wf::kProjectDir), rows);
+    // Rows are relative to the project directory, which a full path names
+    // by its full path.
+    const QString project = QDir::isAbsolutePath(CurrDir) ? QDir::currentPath() : QString::fromLatin1(wf::kProjectDir);
+    wf::DirWalk(sPattern, CurrDir, project, rows);
     List1->AddItems(rows);
 }
 

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QValidator>
 
 namespace {
 
@@ -43,9 +44,34 @@ QPushButton *button(const QString &caption, QWidget *parent)
     return b;
 }
 
-QLineEdit *keyBox(const QString &text, QWidget *parent)
+// The three option boxes are single lines, and the profile stores each on
+// a line of its own: a pasted line break is dropped, not kept.
+class NoLineBreaks : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override
+    {
+        for (qsizetype i = input.size(); i-- > 0;) {
+            if (input[i] == QLatin1Char('\r') || input[i] == QLatin1Char('\n')) {
+                input.remove(i, 1);
+                if (i < pos)
+                    --pos;
+            }
+        }
+        return Acceptable;
+    }
+};
+
+QLineEdit *optionBox(const QString &text, QWidget *parent)
 {
     auto *e = new QLineEdit(text, parent);
+    e->setValidator(new NoLineBreaks(e));
+    return e;
+}
+
+QLineEdit *keyBox(const QString &text, QWidget *parent)
+{
+    QLineEdit *e = optionBox(text, parent);
     e->setMaxLength(10);
     e->setAlignment(Qt::AlignCenter);
     e->setFont(wf::keyBoxFont(9));
@@ -95,7 +121,7 @@ void Form1::createControls()
     Frame3 = place(new QGroupBox(QStringLiteral("Executable Packing Options"), this), 150, 3375, 3075, 1155);
     Check2 = place(new TickBox(QStringLiteral("Append Data to the .EXE File"), Frame3), 120, 240, 2865, 345);
     Label2 = place(label(QStringLiteral("Filename:"), Frame3, true), 120, 705, 1065, 315);
-    Text1 = place(new QLineEdit(QString::fromLatin1(wf::kDesignExeName), Frame3), 1155, 645, 1815, 285);
+    Text1 = place(optionBox(QString::fromLatin1(wf::kDesignExeName), Frame3), 1155, 645, 1815, 285);
     Text1->setEnabled(false);
 
     Frame2 = place(new QGroupBox(QStringLiteral("Initialisation Code"), this), 60, 5100, 9375, 555);

@@ -32,22 +32,27 @@ int build(const BuildPlan &plan, bool quiet)
     // build the window makes right after it starts.
     PackFile pack(plan.key, RandomSource::shared());
     int done = 0;
+    qint64 headerBytes = 0; // before the first member: counted as no progress
+    const auto members = [&] { return pack.bytesWritten() - headerBytes; };
     pack.yield = [&] {
-        progress.update(done, pack.bytesWritten());
+        progress.update(done, members());
         return true;
     };
     QString error;
     bool ok = checkTickedCount(plan.rows.size(), error) && pack.open(error);
+    headerBytes = pack.bytesWritten();
     for (const QString &row : plan.rows) {
         if (!ok || !(ok = pack.add(row, error)))
             break;
-        progress.update(++done, pack.bytesWritten());
+        progress.update(++done, members());
     }
+    const qint64 packed = members();
     if (!ok || !pack.commit(error)) {
-        printError(packKeptMessage(error).replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
+        for (const QString &paragraph : packKeptMessage(error).split(QStringLiteral("\n\n")))
+            printError(paragraph);
         return 1;
     }
-    progress.finish(done, pack.bytesWritten());
+    progress.finish(done, packed);
     if (!plan.append)
         return 0;
     switch (appendToExecutable(plan.exeName, plan.key.mask, error)) {
@@ -97,6 +102,7 @@ int buildCommand(const QStringList &args)
     }
     QString error;
     // The project directory becomes the current directory, as for the window.
+    // (Arguments are valid UTF-8 here: main refuses others.)
     if (!positional.isEmpty() && !platform::changeDirectory(QFile::encodeName(positional[0]), error)) {
         printError(QStringLiteral("cannot enter %1: %2").arg(quotedName(positional[0]), error));
         return 1;

@@ -33,7 +33,7 @@ void Progress::update(int filesDone, qint64 bytesDone)
         return;
     m_lastDrawn = m_started.elapsed();
     const int width = 30;
-    const double share = m_bytes > 0 ? double(bytesDone) / double(m_bytes) : 1.0;
+    const double share = m_bytes > 0 ? qBound(0.0, double(bytesDone) / double(m_bytes), 1.0) : 1.0;
     const int filled = int(share * width);
     const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
     std::fprintf(stderr, "\r[%s] %3d%% %s", qPrintable(bar), int(share * 100), qPrintable(line(filesDone, bytesDone)));

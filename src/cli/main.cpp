@@ -3,6 +3,7 @@
 #include "cli/BuildCommand.h"
 #include "cli/ReadCommands.h"
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 #include <cstdio>
 #include <functional>
@@ -30,6 +31,15 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("wrenfold-pak"));
     QCoreApplication::setApplicationVersion(QStringLiteral(WRENFOLD_VERSION));
     const QStringList args = QCoreApplication::arguments();
+    // Qt decodes arguments as UTF-8; a path that is not would turn into the
+    // name of another file or directory. Refused, rather than acted on.
+    for (int i = 1; i < argc; ++i) {
+        if (QFile::encodeName(QFile::decodeName(argv[i])) != argv[i]) {
+            std::fprintf(stderr, "wrenfold-pak: argument %d is not valid UTF-8; use a name that is, or change into "
+                                 "the directory and give a relative name\n", i);
+            return 2;
+        }
+    }
 
     const std::map<QString, std::function<int(const QStringList &)>> commands{
         {QStringLiteral("build"), wf::buildCommand},

@@ -5,6 +5,7 @@
 #include "project/PathFunctions.h"
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
@@ -91,6 +92,20 @@ AppendOutcome appendToExecutable(const QString &exeName, quint32 mask, QString &
     const QString exePath = nativePath(exeName, QString::fromLatin1(kProjectDir));
     if (!QFileInfo(exePath).isFile())
         return AppendOutcome::ExecutableNotFound;
+    // A relative name is a file of the project; one that a link leads out
+    // of it (a project from someone else can carry such a link) is refused,
+    // so the build never extends a file elsewhere unless the user typed its
+    // full path.
+    if (QDir::isRelativePath(exePath)) {
+        const QString target = QFileInfo(exePath).canonicalFilePath();
+        const QString project = QDir(QString::fromLatin1(kProjectDir)).canonicalPath();
+        if (!target.startsWith(project + QLatin1Char('/'))) {
+            error = QStringLiteral("Cannot append %1 to %2: it leads outside the project directory, to %3. "
+                                   "If that is the game's executable, give its full path under Filename.")
+                        .arg(quotedName(kPack), quotedName(exeName), quotedName(QDir::toNativeSeparators(target)));
+            return AppendOutcome::Failed;
+        }
+    }
     // Appending the pack to itself, or to the profile, would ruin the file
     // the game or the next start reads.
     const QString profile = QString::fromLatin1(kProfileName);

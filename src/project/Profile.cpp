@@ -80,9 +80,13 @@ QByteArray profileBytes(const Profile &profile)
     line(kProfileHeader);
     line(' ' + QByteArray::number(profile.check1.value_or(0)) + ' ');
     line(' ' + QByteArray::number(profile.check2.value_or(0)) + ' ');
-    line(profile.basicKey.value_or(QString()).toUtf8());
-    line(profile.exeName.value_or(QString()).toUtf8());
-    line(profile.headerMask.value_or(QString()).toUtf8());
+    // A line break inside a text would shift every later line.
+    const auto text = [](const std::optional<QString> &t) {
+        return t.value_or(QString()).remove(QLatin1Char('\r')).remove(QLatin1Char('\n')).toUtf8();
+    };
+    line(text(profile.basicKey));
+    line(text(profile.exeName));
+    line(text(profile.headerMask));
     for (const QString &row : profile.rows)
         line(row.toUtf8());
     return out;
@@ -92,7 +96,10 @@ Profile readProfile(const QString &path, bool *found)
 {
     QFile file;
     QString error;
-    const bool opened = platform::openRegularFile(file, path, false, error);
+    // Far beyond any real profile (100,000 rows take a few MiB); a larger
+    // file, such as a sparse one planted in an archive, is not read at all.
+    constexpr qint64 kMaxProfileBytes = 64 << 20;
+    const bool opened = platform::openRegularFile(file, path, false, error) && file.size() <= kMaxProfileBytes;
     if (found)
         *found = opened;
     return opened ? parseProfile(file.readAll()) : Profile();

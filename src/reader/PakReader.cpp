@@ -277,8 +277,13 @@ bool Pack::openLastTrailer(Source &source, const Key &key)
     reset();
     m_key = key;
     std::vector<unsigned char> window(std::min<std::uint64_t>(kChunk, source.size()));
+    // Each candidate costs a parse that may read the whole file: a crafted
+    // file full of markers must not take quadratic time. A signature or
+    // other tail hides few of them.
+    int candidates = 0;
+    const int kMaxCandidates = 64;
     // Windows overlap by five bytes so that no marker is split between two.
-    for (std::uint64_t hi = source.size(); hi >= 6;) {
+    for (std::uint64_t hi = source.size(); hi >= 6 && candidates < kMaxCandidates;) {
         const std::uint64_t lo = hi > window.size() ? hi - window.size() : 0;
         const std::size_t n = std::size_t(hi - lo);
         if (!source.readAt(lo, window.data(), n))
@@ -286,6 +291,8 @@ bool Pack::openLastTrailer(Source &source, const Key &key)
         for (std::size_t p = n - 6 + 1; p-- > 0;) {
             if (std::memcmp(window.data() + p, kMarker, 6) != 0 || lo + p < 4)
                 continue;
+            if (++candidates > kMaxCandidates)
+                break;
             reset();
             if (openTrailer(source, lo + p - 4))
                 return true;
@@ -295,7 +302,8 @@ bool Pack::openLastTrailer(Source &source, const Key &key)
         hi = lo + 5;
     }
     reset();
-    return fail(Error::NoTrailer, "no \"QUILDX\" in the file follows a word that gives a pack that reads with this key and mask");
+    return fail(Error::NoTrailer, "no \"QUILDX\" in the file follows a word that gives a pack that reads with this key and mask"
+                                  + std::string(candidates > kMaxCandidates ? " (gave up after 64 markers)" : ""));
 }
 
 bool Pack::parse(Source &source, std::uint64_t start, std::uint64_t end)
