@@ -1,32 +1,11 @@
 // wrenfold-pak build, run as a process on scratch projects: the same pack as
 // the window's first build, its exit statuses, and failures that keep the
 // earlier pack.
-#include "app/Form1.h"
-#include "app/TickBox.h"
 #include "options/RandomSource.h"
 #include "support/GuiTestKit.h"
-#include "support/ReadBack.h"
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
+#include "support/PakProcess.h"
 
 namespace {
-struct Run {
-    int status;
-    QString out, err;
-};
-
-Run pak(const QStringList &args, const QString &dir)
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(qEnvironmentVariable("WRENFOLD_BIN") + "/wrenfold-pak", args);
-    if (!p.waitForFinished(60000))
-        return {-1, {}, QStringLiteral("did not finish")};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
 void seed(const ScratchProject &p, const QByteArray &options)
 {
     p.write("gfx/title.bmp", QByteArray(3000, 't'));
@@ -71,7 +50,7 @@ private slots:
         }
         ScratchProject project;
         seed(project, options);
-        const Run run = pak({"build", "--quiet"}, project.path());
+        const PakRun run = runPak({"build", "--quiet"}, project.path());
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(project.read(file), byWindow);
@@ -93,6 +72,8 @@ private slots:
         QTest::newRow("exe missing") << QStringList{"build", "-q"}
                                      << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\n" << 3
                                      << ".exe file not found";
+        QTest::newRow("append greyed") << QStringList{"build"} << "h\r\n0\r\n2\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\n" << 0
+                                       << "Packed 1/1 files"; // only a tick appends
         QTest::newRow("pack name is a link") << QStringList{"build"} << plain << 1 << "\"Data.Pak\": it is a symbolic link";
         QTest::newRow("unknown option") << QStringList{"build", "--fast"} << plain << 2 << "Unknown option";
         QTest::newRow("two directories") << QStringList{"build", ".", "."} << plain << 2 << "at most one";
@@ -114,7 +95,7 @@ private slots:
             QFile::rename(project.path() + "/Data.Pak", project.path() + "/old.pak");
             QVERIFY(QFile::link("old.pak", project.path() + "/Data.Pak"));
         }
-        const Run run = pak(args, project.path());
+        const PakRun run = runPak(args, project.path());
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
         const bool built = status == 0 || status == 3;
@@ -128,7 +109,7 @@ private slots:
     {
         ScratchProject project;
         seed(project, " 0 \r\n 0 \r\nK\r\nGame.exe\r\nM");
-        const Run run = pak({"build", "--dry-run", project.path()}, QDir::tempPath());
+        const PakRun run = runPak({"build", "--dry-run", project.path()});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QString("empty.bin\ngfx\\title.bmp\nintro.txt\n"));
         QVERIFY(!project.exists("Data.Pak"));

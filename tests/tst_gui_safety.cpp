@@ -1,15 +1,9 @@
 // What a hostile or unlucky project must not do to the program or to the
 // user's files: hang it, make it write outside the project, or damage a pack.
-#include "app/Form1.h"
 #include "app/Startup.h"
-#include "app/TickBox.h"
-#include "app/TickList.h"
 #include "support/GuiTestKit.h"
 #include "support/PackTestUtil.h"
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,16 +20,13 @@ class TestSafety : public QObject {
 private slots:
     void namedPipesNeverBlock()
     {
-        LoadedWindow w;
-        w.project.write("a.txt", "a");
-        w.project.write("b.txt", "b");
-        w.project.write("Data.Pak", "earlier");
-        makeFifo(w.project.path() + "/PakProfile.QXT"); // read as no profile
+        LoadedWindow w{{"a.txt", "a"}, {"b.txt", "b"}, {"Data.Pak", "earlier"}};
+        makeFifo("PakProfile.QXT"); // read as no profile
         Form1 &f = w.load();
         QCOMPARE(f.List1->ListCount(), 3);
         f.Command2_Click();
-        QFile::remove(w.project.path() + "/b.txt");
-        makeFifo(w.project.path() + "/b.txt"); // swapped in after the start-up
+        QFile::remove("b.txt");
+        makeFifo("b.txt"); // swapped in after the start-up
         w.recorder.messages.clear();
         f.Command1_Click();
         QCOMPARE(w.recorder.messages.size(), 1);
@@ -60,10 +51,8 @@ private slots:
             QVERIFY(packtest::writeFile(victim, "user's file"));
             QVERIFY(packtest::writeFile(victimProfile, "user's profile"));
         }
-        LoadedWindow w;
-        w.project.write("a.txt", "a");
-        QVERIFY(QFile::link(victim, w.project.path() + "/Data.Pak"));
-        QVERIFY(QFile::link(victimProfile, w.project.path() + "/PakProfile.QXT"));
+        LoadedWindow w{{"a.txt", "a"}};
+        QVERIFY(QFile::link(victim, "Data.Pak") && QFile::link(victimProfile, "PakProfile.QXT"));
         Form1 &f = w.load();
         f.Command2_Click();
         f.Command1_Click();
@@ -74,8 +63,8 @@ private slots:
         QCOMPARE(w.recorder.messages.size(), 2);
         QVERIFY(w.recorder.messages[1].contains("\"PakProfile.QXT\": it is a symbolic link to \"" + victimProfile));
         // Links and targets as they were.
-        QCOMPARE(QFileInfo(w.project.path() + "/Data.Pak").symLinkTarget(), victim);
-        QCOMPARE(QFileInfo(w.project.path() + "/PakProfile.QXT").symLinkTarget(), victimProfile);
+        QCOMPARE(QFileInfo("Data.Pak").symLinkTarget(), victim);
+        QCOMPARE(QFileInfo("PakProfile.QXT").symLinkTarget(), victimProfile);
         QCOMPARE(QFileInfo::exists(victim), !dangling);
         if (!dangling)
             QCOMPARE(packtest::readFile(victim) + packtest::readFile(victimProfile),
@@ -116,11 +105,8 @@ private slots:
     {
         QFETCH(QString, exe);
         QFETCH(QString, named);
-        LoadedWindow w;
-        w.project.write("a.txt", "alpha");
-        w.project.write("PakProfile.QXT", "h\r\n0\r\n0\r\nK\r\nE\r\nM\r\na.txt\r\n");
-        QDir(w.project.path()).mkdir("sub");
-        QVERIFY(QFile::link("../Data.Pak", w.project.path() + "/sub/pack-link"));
+        LoadedWindow w{{"a.txt", "alpha"}, {"PakProfile.QXT", "h\r\n0\r\n0\r\nK\r\nE\r\nM\r\na.txt\r\n"}};
+        QVERIFY(QDir().mkdir("sub") && QFile::link("../Data.Pak", "sub/pack-link"));
         Form1 &f = w.load();
         f.Check2->setValue(1);
         f.Text1->setText(exe);
@@ -161,10 +147,7 @@ private slots:
 
     void namesWithCarriageReturnsCannotBeTicked()
     {
-        LoadedWindow w;
-        w.project.write("ok.txt", "ok");
-        w.project.write("bad\rname.txt", "x");
-        w.project.write("also\rbad.txt", "y");
+        LoadedWindow w{{"ok.txt", "ok"}, {"bad\rname.txt", "x"}, {"also\rbad.txt", "y"}};
         Form1 &f = w.load();
         clickTick(f, rowOf(f, "bad\rname.txt"));
         QCOMPARE(w.recorder.messages.size(), 1);
@@ -179,10 +162,8 @@ private slots:
 
     void windowsProfileMatchesTheSameNames()
     {
-        LoadedWindow w;
-        w.project.write(QStringLiteral(u"Spielä.exe"), "exe");
-        w.project.write(QStringLiteral(u"daten/Grüße.txt"), "hello");
-        w.project.write("PakProfile.QXT", "h\r\n 0 \r\n 1 \r\nK\r\nSpiel\xe4.exe\r\nM\r\nDATEN\\GR\xdc\xdf" "E.TXT\r\n");
+        LoadedWindow w{{QStringLiteral(u"Spielä.exe"), "exe"}, {QStringLiteral(u"daten/Grüße.txt"), "hello"},
+                       {"PakProfile.QXT", "h\r\n 0 \r\n 1 \r\nK\r\nSpiel\xe4.exe\r\nM\r\nDATEN\\GR\xdc\xdf" "E.TXT\r\n"}};
         Form1 &f = w.load();
         QCOMPARE(f.Text1->text(), QStringLiteral(u"Spielä.exe"));
         QCOMPARE(tickedRows(f), QStringList{QStringLiteral(u"daten\\Grüße.txt")});

@@ -1,15 +1,17 @@
 #pragma once
-// Shared by the tests that drive the real window: a scratch project
-// directory that is the current directory while it lives, a recorder that
-// takes the place of modal message boxes, and ways to reach the list's rows.
+// Shared by the tests that drive the real window: the window and its
+// controls, a scratch project directory that is the current directory while
+// it lives, a recorder that takes the place of modal message boxes, and ways
+// to reach the list's rows.
 #include "app/Form1.h"
 #include "app/MessageBox.h"
+#include "app/TickBox.h"
 #include "app/TickList.h"
 #include "support/ReadBack.h"
 #include "support/ScratchProject.h"
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <initializer_list>
 #include <memory>

@@ -1,10 +1,10 @@
 #pragma once
-// Packs written by the tool's own writer, and read back through the game-side
-// reader.
+// Packs written by the tool's own writer or built by hand, stand-alone or
+// appended, for the game-side reader and wrenfold-pak to read.
 #include "options/RandomSource.h"
 #include "pack/PackFormat.h"
 #include "pack/PackWriter.h"
-#include "reader/PakReader.h"
+#include "support/PackTestUtil.h"
 #include <QBuffer>
 #include <QByteArrayList>
 
@@ -51,34 +51,30 @@ inline QByteArray example(const QByteArray &index = kExampleIndex, quint32 count
             + QByteArray::fromHex("00fd");
 }
 
+// The same, masked with the key and mask above.
+inline QByteArray maskedExample()
+{
+    const std::array<quint8, 4> k{0x11, 0x22, 0x44, 0x88};
+    return wf::leWord(25 ^ 0x80000001u) + QByteArray::fromHex("007ffe") + packtest::xorCycle("Hello", k)
+            + packtest::xorCycle("BM0123456789", k) + wf::leWord(2) + packtest::xorCycle(kExampleIndex, k)
+            + QByteArray::fromHex("00fd");
+}
+
 inline QByteArray trailer(quint32 word)
 {
     return wf::leWord(word) + QByteArray(wf::kTrailerMarker);
+}
+
+// The tool's layout: the pack after the executable's last byte.
+inline QByteArray appended(const QByteArray &exe, const QByteArray &pack, quint32 mask)
+{
+    return exe + pack + trailer(quint32(exe.size()) + 1 + mask);
 }
 
 // The older layout: the pack over the executable's last byte.
 inline QByteArray appendOverLastByte(const QByteArray &exe, const QByteArray &pack, quint32 mask)
 {
     return exe.left(exe.size() - 1) + pack + trailer(quint32(exe.size()) + mask);
-}
-
-// "name=data" for every entry in index order, or "error: ...": the whole
-// pack as a game would read it.
-inline QByteArrayList readBack(const QByteArray &file, bool masked)
-{
-    wfpak::MemorySource source(file.constData(), size_t(file.size()));
-    wfpak::Pack pack;
-    const wfpak::Key key = masked ? wfpak::Key::fromTexts(kKeyText, kMaskText) : wfpak::Key();
-    if (!pack.open(source, key))
-        return {"error: " + QByteArray::fromStdString(pack.errorText())};
-    QByteArrayList out;
-    for (const wfpak::Entry &e : pack.entries()) {
-        QByteArray data(qsizetype(e.size), Qt::Uninitialized);
-        if (!pack.read(e, data.data(), size_t(data.size())))
-            return {"error: " + QByteArray::fromStdString(pack.errorText())};
-        out << QByteArray::fromStdString(e.name) + '=' + data;
-    }
-    return out;
 }
 
 } // namespace readertest
