@@ -105,6 +105,18 @@ private slots:
         QCOMPARE(QFileInfo(project.path() + "/Data.Pak").isSymLink(), link);
     }
 
+    // Qt decodes arguments as UTF-8: "proj\xff" would become the name of a
+    // sibling "proj\uFFFD", and the build would land there.
+    void argumentsThatAreNotUtf8AreRefused()
+    {
+        QProcess p;
+        p.start("/bin/sh", {"-c", "exec \"$0\" build \"$(printf 'proj\\377')\"",
+                            qEnvironmentVariable("WRENFOLD_BIN") + "/wrenfold-pak"});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("not valid UTF-8"));
+    }
+
     void dryRunListsAndWritesNothing()
     {
         ScratchProject project;

@@ -96,26 +96,50 @@ private slots:
     {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("named");
-        QTest::newRow("Data.Pak") << "Data.Pak" << "itself";
-        QTest::newRow("./Data.Pak") << "./Data.Pak" << "itself";
-        QTest::newRow("a link to it") << "sub\\pack-link" << "itself";
-        QTest::newRow("the profile") << "PakProfile.QXT" << "the profile";
+        QTest::newRow("Data.Pak") << "Data.Pak" << "cannot be appended to itself";
+        QTest::newRow("./Data.Pak") << "./Data.Pak" << "cannot be appended to itself";
+        QTest::newRow("a link to it") << "sub\\pack-link" << "cannot be appended to itself";
+        QTest::newRow("the profile") << "PakProfile.QXT" << "cannot be appended to the profile";
+        // A project from someone else can carry Mygame.exe -> ~/.bashrc.
+        QTest::newRow("a link out of the project") << "sub\\out-link" << "leads outside the project directory";
     }
     void packIsNeverAppendedToItself()
     {
         QFETCH(QString, exe);
         QFETCH(QString, named);
+        QTemporaryDir outside;
+        const QString victim = outside.filePath("victim");
+        QVERIFY(packtest::writeFile(victim, "user's file"));
         LoadedWindow w{{"a.txt", "alpha"}, {"PakProfile.QXT", "h\r\n0\r\n0\r\nK\r\nE\r\nM\r\na.txt\r\n"}};
-        QVERIFY(QDir().mkdir("sub") && QFile::link("../Data.Pak", "sub/pack-link"));
+        QVERIFY(QDir().mkdir("sub") && QFile::link("../Data.Pak", "sub/pack-link") && QFile::link(victim, "sub/out-link"));
         Form1 &f = w.load();
         f.Check2->setValue(1);
         f.Text1->setText(exe);
         const QByteArray profile = w.project.read("PakProfile.QXT");
         f.Command1_Click();
         QCOMPARE(w.recorder.messages.size(), 1);
-        QVERIFY2(w.recorder.messages[0].contains("cannot be appended to " + named), qPrintable(w.recorder.messages[0]));
+        QVERIFY2(w.recorder.messages[0].contains(named), qPrintable(w.recorder.messages[0]));
         QCOMPARE(w.members(), w.files({"a.txt"}));
         QCOMPARE(w.project.read("PakProfile.QXT"), profile);
+        QCOMPARE(packtest::readFile(victim), QByteArray("user's file"));
+    }
+
+    // The profile keeps each option on a line of its own: a line break
+    // pasted into a box would shift every later option at the next start.
+    void pastedLineBreaksAreDropped()
+    {
+        LoadedWindow w{{"a.txt", "a"}};
+        Form1 &f = w.load();
+        f.Check2->setValue(1);
+        f.Text1->selectAll();
+        f.Text1->insert("Game.exe\r\n");
+        f.Text2->selectAll();
+        f.Text2->insert("0BADF00D\r\n");
+        QCOMPARE(f.Text1->text() + '|' + f.Text2->text(), QStringLiteral("Game.exe|0BADF00D"));
+        f.close();
+        Form1 &again = w.load();
+        QCOMPARE(again.Text1->text() + '|' + again.Text2->text() + '|' + again.Text3->text(),
+                 QStringLiteral("Game.exe|0BADF00D|5B19C7E4"));
     }
 
     void projectPathThatIsNotUtf8()

@@ -2,6 +2,7 @@
 // How far a short or bad profile is read, and the files it must never be
 // read from or written to, are tested through the window.
 #include "project/Profile.h"
+#include <QTemporaryDir>
 #include <QTest>
 
 using wf::Profile;
@@ -31,6 +32,19 @@ private slots:
         QCOMPARE(*p.exeName, QStringLiteral(u"Spielä.exe"));
         QCOMPARE(p.rows, (QStringList{QStringLiteral(u"€Ÿ\u0081.txt"), QStringLiteral(u"ä.txt")}));
         QVERIFY(wf::profileBytes(p).contains("Spiel\xc3\xa4.exe\r\n"));
+    }
+
+    // A sparse 100 MiB file costs an archive nothing; read whole, it would
+    // exhaust memory.
+    void oversizedProfilesAreNotRead()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("PakProfile.QXT"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("h\r\n1\r\n") > 0 && file.resize(100 << 20));
+        file.close();
+        bool found = true;
+        QVERIFY(!wf::readProfile(file.fileName(), &found).check1);
+        QVERIFY(!found);
     }
 };
 

@@ -316,6 +316,14 @@ private slots:
         QCOMPARE(r.entry(*r.pack.find("gfx/title.bmp")), QByteArray("BM0123456789"));
         QVERIFY(!r.pack.openLastTrailer(r.source, wfpak::Key()));
         QCOMPARE(r.pack.error(), Error::NoTrailer);
+        // A file of nothing but markers whose words each point at its start
+        // would cost a parse of the whole file per marker: the search stops.
+        QByteArray markers = QByteArray::fromHex("0500000001000000");
+        for (int i = 0; i < 5000; ++i)
+            markers += QByteArray::fromHex("01000000") + "QUILDX";
+        Reading crafted(markers, {});
+        QVERIFY(!crafted.pack.openLastTrailer(crafted.source, {}));
+        QVERIFY(QString::fromStdString(crafted.pack.errorText()).contains("gave up after 64 markers"));
     }
 };
 
