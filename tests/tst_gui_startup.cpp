@@ -57,7 +57,6 @@ private slots:
             QTest::addRow("%d lines", n) << lines.mid(0, n).join('\n') << states[n];
         QTest::newRow("greyed") << QByteArray("h\r\n2\r\n1\r\nK\r\n") << "210|K|Mygame.exe|5B19C7E4|0";
         QTest::newRow("3 fails") << QByteArray("h\r\n3\r\n1\r\nK\r\nX\r\nM\r\n") << "001|5D5D5D5D|Mygame.exe|5B19C7E4|0";
-        QTest::newRow("40000 fails") << QByteArray("h\r\n1\r\n40000\r\nK\r\n") << "101|5D5D5D5D|Mygame.exe|5B19C7E4|0";
         QTest::newRow("text reads 0") << QByteArray("h\r\nyes\r\n&H1\r\nK\r\nX\r\nM\r\n") << "011|K|X|M|0";
         // Encryption comes before the key: Check1's handling sees the
         // eight-character design key, so makes no new one over the short key.

@@ -22,6 +22,9 @@ private slots:
         QCOMPARE(wf::profileBytes(p), bytes);
         QCOMPARE(wf::readProfileLines("a\rb\r\nc"), QStringList({"a", "b", "c"})); // the last line needs no CR
         QCOMPARE(wf::readProfileLines("\r\n\r\r\n"), QStringList({"", "", ""})); // an empty key is still a line
+        // Reading stops at the first line that fails: a check2 out of range leaves the rest absent.
+        const Profile bad = wf::parseProfile("h\r\n1\r\n40000\r\nK\r\nE\r\nM\r\na\r\n");
+        QVERIFY(bad.check1 && !bad.check2 && !bad.basicKey && !bad.headerMask && bad.rows.isEmpty());
     }
 
     void windowsLinesReadAs1252()
