@@ -1,6 +1,7 @@
 // What a hostile or unlucky project must not do to the program or to the
 // user's files: hang it, make it write outside the project, or damage a pack.
 #include "app/Startup.h"
+#include "support/PakProcess.h"
 #include "support/GuiTestKit.h"
 #include "support/PackTestUtil.h"
 #include <QApplication>
@@ -54,7 +55,9 @@ private slots:
         LoadedWindow w{{"a.txt", "a"}};
         QVERIFY(QFile::link(victim, "Data.Pak") && QFile::link(victimProfile, "PakProfile.QXT"));
         Form1 &f = w.load();
-        f.Command2_Click();
+        f.Command2_Click(); // the profile's link leads out of the project: refused when it leads anywhere
+        QCOMPARE(w.recorder.messages.size(), dangling ? 0 : 1);
+        w.recorder.messages.clear();
         f.Command1_Click();
         QCOMPARE(w.recorder.messages.size(), 1);
         QVERIFY2(w.recorder.messages[0].contains("\"Data.Pak\": it is a symbolic link to \"" + victim + "\""),
@@ -102,6 +105,9 @@ private slots:
         QTest::newRow("the profile") << "PakProfile.QXT" << "cannot be appended to the profile";
         // A project from someone else can carry Mygame.exe -> ~/.bashrc.
         QTest::newRow("a link out of the project") << "sub\\out-link" << "leads outside the project directory";
+        // A sibling whose name starts with the project's is still outside it.
+        QTest::newRow("a link to proj-evil") << "sub\\evil-link" << "leads outside the project directory";
+        QTest::newRow("a directory") << "sub" << "it is a directory, not a regular file";
     }
     void packIsNeverAppendedToItself()
     {
@@ -111,7 +117,10 @@ private slots:
         const QString victim = outside.filePath("victim");
         QVERIFY(packtest::writeFile(victim, "user's file"));
         LoadedWindow w{{"a.txt", "alpha"}, {"PakProfile.QXT", "h\r\n0\r\n0\r\nK\r\nE\r\nM\r\na.txt\r\n"}};
+        const QString evil = w.project.path() + "-evil";
         QVERIFY(QDir().mkdir("sub") && QFile::link("../Data.Pak", "sub/pack-link") && QFile::link(victim, "sub/out-link"));
+        QVERIFY(QDir().mkdir(evil) && packtest::writeFile(evil + "/game.exe", "user's file"));
+        QVERIFY(QFile::link(evil + "/game.exe", "sub/evil-link"));
         Form1 &f = w.load();
         f.Check2->setValue(1);
         f.Text1->setText(exe);
@@ -121,7 +130,8 @@ private slots:
         QVERIFY2(w.recorder.messages[0].contains(named), qPrintable(w.recorder.messages[0]));
         QCOMPARE(w.members(), w.files({"a.txt"}));
         QCOMPARE(w.project.read("PakProfile.QXT"), profile);
-        QCOMPARE(packtest::readFile(victim), QByteArray("user's file"));
+        QCOMPARE(packtest::readFile(victim) + packtest::readFile(evil + "/game.exe"), QByteArray("user's fileuser's file"));
+        QDir(evil).removeRecursively();
     }
 
     // The profile keeps each option on a line of its own: a line break
@@ -142,46 +152,87 @@ private slots:
                  QStringLiteral("Game.exe|0BADF00D|5B19C7E4"));
     }
 
+    void projectPathThatIsNotUtf8_data()
+    {
+        QTest::addColumn<bool>("lookAlike");
+        QTest::newRow("alone") << false;
+        QTest::newRow("beside its look-alike") << true;
+    }
     void projectPathThatIsNotUtf8()
     {
+        QFETCH(bool, lookAlike);
         QTemporaryDir parent;
         const QByteArray base = QFile::encodeName(parent.path());
-        // The real project, and a sibling named as its path decodes.
+        // The real project, and perhaps a sibling named as its path decodes.
         const QByteArray real = base + "/proj\xff", decoded = base + "/proj\xef\xbf\xbd";
-        QCOMPARE(::mkdir(real.constData(), 0700) | ::mkdir(decoded.constData(), 0700), 0);
-        QVERIFY(packtest::writeFile(QFile::decodeName(decoded) + "/decoy.txt", "decoy"));
+        QCOMPARE(::mkdir(real.constData(), 0700), 0);
+        if (lookAlike) {
+            QCOMPARE(::mkdir(decoded.constData(), 0700), 0);
+            QVERIFY(packtest::writeFile(QFile::decodeName(decoded) + "/decoy.txt", "decoy"));
+        }
         const QString previous = QDir::currentPath();
         QCOMPARE(::chdir(real.constData()), 0);
-        QVERIFY(packtest::writeFile("real.txt", "real"));
+        QVERIFY(packtest::writeFile("real.txt", "real") && packtest::writeFile("game.exe", "MZ"));
         {
             MessageRecorder recorder;
             Form1 f;
             f.Form_Load();
-            QCOMPARE(f.List1->rows().texts(), QStringList{"real.txt"});
+            f.Check2->setValue(1);
+            f.Text1->setText("game.exe");
             f.Command2_Click();
             f.Command1_Click();
             f.close();
             QCOMPARE(recorder.messages, QStringList());
         }
+        const QByteArray pack = packtest::readFile("Data.Pak");
+        QCOMPARE(readback::members(pack), readback::files(".", {"real.txt"}));
+        QVERIFY(packtest::readFile("game.exe").startsWith("MZ" + pack));
+        QVERIFY(packtest::readFile("PakProfile.QXT").endsWith("game.exe\r\n5B19C7E4\r\nreal.txt\r\n"));
+        QVERIFY(QFile::remove("Data.Pak"));
+        const PakRun run = runPak({"build", "-q"}, QString()); // in the current directory, reached by its bytes
+        QCOMPARE(run.err, QString());
         QCOMPARE(readback::members(packtest::readFile("Data.Pak")), readback::files(".", {"real.txt"}));
-        QVERIFY(packtest::readFile("PakProfile.QXT").endsWith("real.txt\r\n"));
         QDir::setCurrent(previous);
-        QCOMPARE(QDir(QFile::decodeName(decoded)).entryList(QDir::Files), QStringList{"decoy.txt"});
+        QCOMPARE(QFileInfo::exists(QFile::decodeName(decoded)), lookAlike);
+        QCOMPARE(QDir(QFile::decodeName(decoded)).entryList(QDir::Files | QDir::Hidden),
+                 lookAlike ? QStringList{"decoy.txt"} : QStringList());
     }
 
-    void namesWithCarriageReturnsCannotBeTicked()
+    // Line breaks would split a profile line; a link out of the project
+    // would ship someone's private file.
+    void unstorableNamesAndOutwardLinksCannotBeTicked()
     {
-        LoadedWindow w{{"ok.txt", "ok"}, {"bad\rname.txt", "x"}, {"also\rbad.txt", "y"}};
+        QTemporaryDir outside;
+        QVERIFY(packtest::writeFile(outside.filePath("id_rsa"), "secret"));
+        LoadedWindow w{{"ok.txt", "ok"}, {"bad\rname.txt", "x"}, {"also\nbad.txt", "y"}, {"in.txt", "in"}};
+        QVERIFY(QFile::link(outside.filePath("id_rsa"), "logo.png") && QFile::link("in.txt", "copy.txt"));
         Form1 &f = w.load();
         clickTick(f, rowOf(f, "bad\rname.txt"));
         QCOMPARE(w.recorder.messages.size(), 1);
-        QVERIFY(w.recorder.messages[0].contains("carriage return"));
-        f.Command2_Click(); // one message for the whole Select All
-        QCOMPARE(w.recorder.messages.size(), 2);
+        QVERIFY2(w.recorder.messages[0].contains("bad\\x0dname.txt") && w.recorder.messages[0].contains("carriage return"),
+                 qPrintable(w.recorder.messages[0]));
+        f.Command2_Click(); // one message for each kind, for the whole Select All
+        QCOMPARE(w.recorder.messages.size(), 3);
         QVERIFY(w.recorder.messages[1].startsWith("2 files cannot be ticked"));
-        QCOMPARE(tickedRows(f), QStringList{"ok.txt"});
+        QVERIFY2(w.recorder.messages[2].startsWith("This link cannot be ticked:\n\n\"logo.png\" -> \"" + outside.filePath("id_rsa") + "\""),
+                 qPrintable(w.recorder.messages[2]));
+        QCOMPARE(tickedRows(f), (QStringList{"copy.txt", "in.txt", "ok.txt"}));
+        f.Command1_Click();
+        QCOMPARE(w.members(), w.files({"copy.txt", "in.txt", "ok.txt"}));
         f.close();
-        QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\nok.txt\r\n"));
+        QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\ncopy.txt\r\nin.txt\r\nok.txt\r\n"));
+    }
+
+    // Git turns the profile's CR LF into LF: it must restore all the same.
+    void profileFromAGitCheckout()
+    {
+        const QByteArray crlf = "Korvane Pak System Profile\r\n 1 \r\n 0 \r\n0BADF00D\r\nGame.exe\r\nFEEDC0DE\r\nb.txt\r\n";
+        LoadedWindow w{{"a.txt", "a"}, {"b.txt", "b"}, {"PakProfile.QXT", QByteArray(crlf).replace("\r\n", "\n")}};
+        Form1 &f = w.load();
+        QCOMPARE(tickedRows(f), QStringList{"b.txt"});
+        QCOMPARE(f.Text2->text() + f.Text3->text(), QString("0BADF00DFEEDC0DE"));
+        f.close();
+        QCOMPARE(w.project.read("PakProfile.QXT"), crlf);
     }
 
     void windowsProfileMatchesTheSameNames()

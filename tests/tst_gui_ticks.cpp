@@ -10,7 +10,10 @@ private slots:
         QTest::addColumn<QStringList>("tickable");
         QTest::newRow("design name") << "Mygame.exe" << QStringList{"readme.txt"};
         QTest::newRow("empty") << "" << QStringList{"bin\\MyGame.EXE", "mygame.exe", "readme.txt"};
-        QTest::newRow("with folder") << "bin\\Mygame.exe" << QStringList{"bin\\MyGame.EXE", "mygame.exe", "readme.txt"};
+        // A name in a folder names that row as a whole, too, `/` or `\`.
+        QTest::newRow("with folder") << "bin\\Mygame.exe" << QStringList{"mygame.exe", "readme.txt"};
+        QTest::newRow("with slash") << "BIN/mygame.exe" << QStringList{"mygame.exe", "readme.txt"};
+        QTest::newRow("other folder") << "lib/mygame.exe" << QStringList{"bin\\MyGame.EXE", "mygame.exe", "readme.txt"};
     }
     void refusedNamesStayUnticked()
     {

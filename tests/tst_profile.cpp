@@ -20,8 +20,13 @@ private slots:
         QCOMPARE(*p.basicKey + *p.exeName + *p.headerMask, QStringLiteral("5D5D5D5DMygame.exe5B19C7E4"));
         QCOMPARE(p.rows, (QStringList{"gfx\\title.bmp", "maps\\one.map"}));
         QCOMPARE(wf::profileBytes(p), bytes);
-        QCOMPARE(wf::readProfileLines("a\rb\r\nc"), QStringList({"a", "b", "c"})); // the last line needs no CR
-        QCOMPARE(wf::readProfileLines("\r\n\r\r\n"), QStringList({"", "", ""})); // an empty key is still a line
+        // A git checkout turns CR LF into LF; any mix reads the same and is written back as CR LF.
+        for (const QByteArray &ending : {QByteArray("\n"), QByteArray("\r")}) {
+            QByteArray other = bytes;
+            QCOMPARE(wf::profileBytes(wf::parseProfile(other.replace("\r\n", ending))), bytes);
+        }
+        QCOMPARE(wf::readProfileLines("a\rb\r\nc\n\nd"), QStringList({"a", "b", "c", "", "d"})); // the last needs no end
+        QCOMPARE(wf::readProfileLines("\r\n\r\r\n\n"), QStringList({"", "", "", ""})); // an empty key is still a line
         // Reading stops at the first line that fails: a check2 out of range leaves the rest absent.
         const Profile bad = wf::parseProfile("h\r\n1\r\n40000\r\nK\r\nE\r\nM\r\na\r\n");
         QVERIFY(bad.check1 && !bad.check2 && !bad.basicKey && !bad.headerMask && bad.rows.isEmpty());

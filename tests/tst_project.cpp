@@ -36,16 +36,16 @@ private slots:
         const QDir root(tmp.path());
         QStringList rows;
         QVERIFY(root.mkpath("only/empty/folders") && root.mkpath("more"));
-        wf::DirWalk("*.*", tmp.path(), tmp.path(), rows); // only empty folders: the exact list below shows it adds none
+        wf::DirWalk(tmp.path(), tmp.path(), rows); // only empty folders: the exact list below shows it adds none
         for (const char *f : {"Data.Pak", "PakProfile.QXT", "Mygame.exe", "LICENSE", "gfx/title.bmp",
-                              "gfx/a/b.fnt", "gfx/unreadable/x.dat", ".hidden", ".git/config", "big/f0.dat"})
+                              "gfx/a/b.fnt", "gfx/unreadable/x.dat", ".hidden", ".git/config", "big/f0.dat", "gfx/back\\slash.png"})
             QVERIFY(touch(root, f));
         const QByteArray first = QFile::encodeName(root.filePath("big/f0.dat"));
         for (int i = 1; i < 40000; ++i) // 40,000 in one folder, as hard links: quicker to make
             QVERIFY(::link(first, QFile::encodeName(root.filePath(QStringLiteral("big/f%1.dat").arg(i)))) == 0);
         QVERIFY(QFile::link("..", root.filePath("gfx/loop"))); // followed, it would circle for ever
-        wf::DirWalk("*.*", tmp.path(), tmp.path(), rows, [&root](const QString &dir, const QString &pattern, auto &out) {
-            return dir != root.filePath("gfx/unreadable") && wf::listDirectory(dir, pattern, out);
+        wf::DirWalk(tmp.path(), tmp.path(), rows, [&root](const QString &dir, auto &out) {
+            return dir != root.filePath("gfx/unreadable") && wf::listDirectory(dir, out);
         });
         rows.sort(Qt::CaseInsensitive);
         QVERIFY(rows.removeDuplicates() == 0 && rows.size() == 40006 && rows.filter("big\\f").size() == 40000);

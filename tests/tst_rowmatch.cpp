@@ -1,6 +1,10 @@
 // Which rows a pattern matches, beyond the patterns the menu's tests give
 // through the window, and the edges of a folder's rows.
 #include "project/RowMatch.h"
+#include "project/RowRules.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestRowMatch : public QObject {
@@ -53,6 +57,53 @@ private slots:
         QVERIFY(!wf::matchesPattern(text, "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
         QVERIFY(wf::matchesPattern(text + "b", "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
         QVERIFY(!wf::matchesPattern(text, "*?*?*?*?*?*?*?*?*?*?*?*?*b"));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<int>("refusal");
+        const int none = int(wf::Refusal::None), pack = int(wf::Refusal::PackName), exe = int(wf::Refusal::ExeName),
+                  bad = int(wf::Refusal::Unstorable), link = int(wf::Refusal::LinkOutside);
+        QTest::newRow("pack, any folder and case") << "a\\data.PAK" << "Mygame.exe" << pack;
+        QTest::newRow("pack name longer") << "Data.Pak2" << "Mygame.exe" << none;
+        QTest::newRow("exe, name part") << "bin\\MYGAME.exe" << "Mygame.exe" << exe;
+        QTest::newRow("exe, whole row") << "bin\\Game.exe" << "bin\\game.EXE" << exe;
+        QTest::newRow("exe, whole row, slash") << "bin\\game.exe" << "bin/game.exe" << exe;
+        QTest::newRow("exe, other folder") << "lib\\game.exe" << "bin/game.exe" << none;
+        QTest::newRow("exe, longer row") << "xbin\\game.exe" << "bin/game.exe" << none;
+        QTest::newRow("carriage return") << "a\rb" << "" << bad;
+        QTest::newRow("line feed") << "a\nb" << "" << bad;
+        QTest::newRow("link out") << "gfx\\logo.png" << "" << link;
+        QTest::newRow("link in") << "gfx\\copy.png" << "" << none;
+        QTest::newRow("file") << "gfx\\real.png" << "" << none;
+    }
+    void refusals()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, exe);
+        QFETCH(int, refusal);
+        QTemporaryDir outside, project;
+        QVERIFY(QDir(project.path()).mkdir("gfx"));
+        QFile(outside.filePath("id_rsa")).open(QIODevice::WriteOnly);
+        QFile(project.filePath("gfx/real.png")).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::link(outside.filePath("id_rsa"), project.filePath("gfx/logo.png")));
+        QVERIFY(QFile::link("real.png", project.filePath("gfx/copy.png")));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(project.path()));
+        const int got = int(wf::refusalOf(row, exe));
+        QDir::setCurrent(previous);
+        QCOMPARE(got, refusal);
+    }
+
+    void listOrder()
+    {
+        // Case folded first, exact text breaks ties; the order is total.
+        QStringList rows{"b", "B", "a\\z", "A\\Z", "a\\Z", "_x", "ab"};
+        wf::sortRows(rows);
+        QCOMPARE(rows, (QStringList{"_x", "A\\Z", "a\\Z", "a\\z", "ab", "B", "b"}));
+        QVERIFY(wf::rowLessThan("B", "b") && !wf::rowLessThan("b", "B") && !wf::rowLessThan("b", "b"));
     }
 
     void rowsInListOrder()

@@ -9,12 +9,12 @@
 #include "options/NewKey.h"
 #include "options/RandomSource.h"
 #include "platform/FileSystem.h"
-#include "project/DirWalk.h"
 #include "project/PackSize.h"
 #include "project/PathFunctions.h"
 #include "project/ProjectFiles.h"
 #include "project/RowRules.h"
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,21 +61,18 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 // ---- Project files ----
 
-void Form1::DirWalk(const QString &sPattern, const QString &CurrDir)
-{
-    QStringList rows;
-    // Rows are relative to the project directory, which a full path names
-    // by its full path.
-    const QString project = QDir::isAbsolutePath(CurrDir) ? QDir::currentPath() : QString::fromLatin1(wf::kProjectDir);
-    wf::DirWalk(sPattern, CurrDir, project, rows);
-    List1->AddItems(rows);
-}
-
 void Form1::List1_ItemCheck(int index)
 {
     const QString row = List1->List(index);
     const wf::Refusal refusal = wf::refusalOf(row, Text1->text());
     if (refusal != wf::Refusal::None) {
+        if (refusal == wf::Refusal::LinkOutside && List1->Selected(index)) {
+            QByteArray target;
+            wf::platform::linkLeadsOutside(QFile::encodeName(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir))), &target);
+            m_linksOut << wf::quotedName(row) + QStringLiteral(" -> ") + wf::quotedName(QFile::decodeName(target));
+            if (m_batch == 0)
+                reportTickProblems();
+        }
         if (refusal == wf::Refusal::Unstorable && List1->Selected(index)) {
             m_unstorable << row;
             if (m_batch == 0)
@@ -146,12 +143,22 @@ void Form1::reportTickProblems()
     if (!m_unstorable.isEmpty()) {
         QStringList names = std::exchange(m_unstorable, {});
         for (QString &name : names)
-            name.replace(QLatin1Char('\r'), QStringLiteral("<CR>")); // shown, not obeyed
+            name = wf::shownText(name); // shown, not obeyed
         wf::showMessage(this, (names.size() == 1 ? QStringLiteral("This file cannot be ticked:")
                                                  : QStringLiteral("%1 files cannot be ticked:").arg(names.size()))
                                   + listed(names)
-                                  + QStringLiteral("\n\nA name holding a carriage return cannot be stored in the "
-                                                   "pack's index or in the profile. Rename the file to pack it."));
+                                  + QStringLiteral("\n\nA name holding a carriage return or a line feed cannot be "
+                                                   "stored in the pack's index or in the profile. Rename the file "
+                                                   "to pack it."));
+    }
+    if (!m_linksOut.isEmpty()) {
+        const QStringList links = std::exchange(m_linksOut, {});
+        wf::showMessage(this, (links.size() == 1 ? QStringLiteral("This link cannot be ticked:")
+                                                 : QStringLiteral("%1 links cannot be ticked:").arg(links.size()))
+                                  + listed(links)
+                                  + QStringLiteral("\n\nA symbolic link that leads outside the project directory "
+                                                   "is never packed, so a project from someone else cannot ship "
+                                                   "a private file. Copy the file into the project to pack it."));
     }
     if (!m_unmeasured.isEmpty()) {
         const QStringList names = std::exchange(m_unmeasured, {});

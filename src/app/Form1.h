@@ -55,7 +55,6 @@ public:
     std::function<void()> onBuildTurn;
 
     // Public operations of the window.
-    void DirWalk(const QString &sPattern, const QString &CurrDir);
     // Sets the tick of each of `rows` as Select All does: one item-check per
     // changed row, the label set once at the end, unmeasured and refused
     // files named in one message.
@@ -108,4 +107,5 @@ private:
     bool m_batchCounted = false;
     QStringList m_unmeasured;
     QStringList m_unstorable;
+    QStringList m_linksOut; // "link" -> "target"
 };

@@ -51,7 +51,7 @@ void Form1::applyProfile()
     // rows that is several times quicker than in the list's order.
     QStringList walked;
     const QString here = QString::fromLatin1(wf::kProjectDir);
-    wf::DirWalk(QStringLiteral("*.*"), here, here, walked);
+    wf::DirWalk(here, here, walked);
     const QVector<int> named = complete ? wf::rowsNamedBy(walked, p.rows) : QVector<int>();
     const QVector<int> landed = List1->AddItems(walked);
     // Rows are ticked again only from a complete profile, in list order; each

@@ -43,9 +43,9 @@ void ListMenu::setHooks(MenuHook menu, DialogHook dialog)
     hooks() = {std::move(menu), std::move(dialog)};
 }
 
-ListMenu::ListMenu(Form1 *form) : QObject(form), m_form(form)
+ListMenu::ListMenu(Form1 *form) : QObject(form), m_form(form), m_list(form->List1)
 {
-    TickList *list = form->List1;
+    TickList *list = m_list;
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &pos) {
         // Only the mouse comes this way (keyboard requests are taken below);
@@ -62,7 +62,9 @@ bool ListMenu::eventFilter(QObject *watched, QEvent *event)
     // The keys are handled here, whatever the platform makes of them: some
     // turn the Menu key into a keyboard context-menu event as well as a key
     // press, which would open the menu twice; those events are dropped.
-    TickList *list = m_form->List1;
+    // The list is the filter's own copy: the list still sends events while
+    // the window's children are deleted, after the window's members are gone.
+    TickList *list = m_list;
     if (watched == list && event->type() == QEvent::ContextMenu &&
         static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard)
         return true;

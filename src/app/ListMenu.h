@@ -8,6 +8,7 @@ class QAction;
 class QInputDialog;
 class QMenu;
 class QPoint;
+class TickList;
 
 namespace wf {
 
@@ -39,6 +40,7 @@ private:
     QStringList rowTexts() const;
 
     Form1 *m_form;
+    TickList *m_list;
     QString m_lastPattern;
 };
 

@@ -15,9 +15,7 @@ public:
     void setSelected(int row, bool ticked) { m_rows.setSelected(row, ticked); }
     int ListIndex() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
     void setListIndex(int row);
-    void AddItem(const QString &text) { m_rows.addItem(text); }
     QVector<int> AddItems(const QStringList &texts) { return m_rows.addItems(texts); }
-    void Clear() { m_rows.clear(); }
 
     wf::FileListModel &rows() { return m_rows; }
     // The rectangle of a row's tick box, for clicking it.

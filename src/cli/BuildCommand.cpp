@@ -116,11 +116,11 @@ int buildCommand(const QStringList &args)
         return 1;
     }
     QStringList walked;
-    DirWalk(QStringLiteral("*.*"), QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
+    DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
     const BuildPlan plan = planBuild(profile, walked);
     if (parser.isSet(dryRun)) {
         for (const QString &row : plan.rows)
-            std::printf("%s\n", row.toUtf8().constData());
+            std::printf("%s\n", shownText(row).toUtf8().constData());
         return 0;
     }
     return build(plan, parser.isSet(quiet));

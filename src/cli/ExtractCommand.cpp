@@ -1,5 +1,6 @@
 #include "cli/PackInput.h"
 #include "cli/ReadCommands.h"
+#include "pack/PackFormat.h"
 #include "project/ProjectFiles.h"
 #include <QCommandLineParser>
 #include <QDir>
@@ -64,7 +65,8 @@ bool extract(wfpak::Pack &pack, const wfpak::Entry &entry, const QString &base, 
     }
     bool written = true;
     const bool read = pack.stream(entry, [&](const unsigned char *data, std::size_t n) {
-        return written = out.write(reinterpret_cast<const char *>(data), qint64(n)) == qint64(n);
+        // writeAll retries a short write, so a full disk reports its reason.
+        return written = writeAll(out, reinterpret_cast<const char *>(data), qint64(n));
     });
     if (!read || !out.commit()) {
         error = written && !read ? QString::fromStdString(pack.errorText())

@@ -10,7 +10,7 @@ int listCommand(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lists the entries of a pack, or of the newest pack an executable carries, in index order: "
-        "offset<TAB>size<TAB>name, the name as stored."));
+        "offset<TAB>size<TAB>name, the name as stored (control bytes shown as \\0 or \\xNN)."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Data.Pak, or an executable carrying a pack."));
     addKeyOptions(parser);
     if (const int status = parseArguments(parser, args, 1, 1); status >= 0)
@@ -28,7 +28,17 @@ int listCommand(const QStringList &args)
                            .arg(input.hiddenBy));
     for (const wfpak::Entry &e : input.pack.entries()) {
         std::printf("%u\t%u\t", unsigned(e.offset), unsigned(e.size));
-        std::fwrite(e.name.data(), 1, e.name.size(), stdout); // the stored bytes, whatever they are
+        // The stored bytes, but control bytes escaped (\0, \x1b): a name must
+        // neither drive the terminal nor split the line.
+        for (const char c : e.name) {
+            const unsigned char b = static_cast<unsigned char>(c);
+            if (b == 0)
+                std::fputs("\\0", stdout);
+            else if (b < 0x20 || b == 0x7f)
+                std::printf("\\x%02x", unsigned(b));
+            else
+                std::fputc(c, stdout);
+        }
         std::fputc('\n', stdout);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -2,13 +2,13 @@
 #include "pack/ExeAppend.h"
 #include "pack/PackWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/ReplaceFile.h"
 #include "project/PathFunctions.h"
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 namespace wf {
 
@@ -21,19 +21,19 @@ constexpr qint64 kWriteBackStep = 8 << 20;
 
 PackFile::PackFile(const PackKey &key, RandomSource &random) : m_key(key), m_random(random) {}
 
-PackFile::~PackFile() = default; // an uncommitted QSaveFile removes its temporary file
+PackFile::~PackFile() = default; // an uncommitted ReplaceFile removes its temporary file
 
 bool PackFile::open(QString &error)
 {
     if (!refuseLink(kPack, error))
         return false;
-    m_out = std::make_unique<QSaveFile>(kPack);
-    // Unbuffered: a buffered tail that fails to flush can still be committed.
-    if (!m_out->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = QStringLiteral("Cannot create %1: %2").arg(quotedName(kPack), m_out->errorString());
+    m_out = std::make_unique<platform::ReplaceFile>(kPack);
+    QString reason;
+    if (!m_out->open(reason)) {
+        error = QStringLiteral("Cannot create %1: %2").arg(quotedName(kPack), reason);
         return false;
     }
-    m_writer = std::make_unique<PackWriter>(*m_out, kPack, m_key, m_random);
+    m_writer = std::make_unique<PackWriter>(m_out->device(), kPack, m_key, m_random);
     m_writer->afterChunk = [this] { return afterChunk(); };
     return m_writer->begin(error);
 }
@@ -55,7 +55,7 @@ bool PackFile::afterChunk()
 {
     const qint64 written = m_writer->bytesWritten();
     if (written - m_writeBackFrom >= kWriteBackStep) {
-        platform::startWriteBack(int(m_out->handle()), m_writeBackFrom, written - m_writeBackFrom);
+        platform::startWriteBack(m_out->device().handle(), m_writeBackFrom, written - m_writeBackFrom);
         m_writeBackFrom = written;
     }
     return !yield || yield();
@@ -68,10 +68,11 @@ bool PackFile::commit(QString &error)
     // The old pack stays open across the rename, so the rename does not free
     // its blocks; the last close does that, off this thread.
     const int old = platform::holdOpen(kPack);
-    const bool committed = m_out->commit();
+    QString reason;
+    const bool committed = m_out->commit(reason);
     platform::releaseInBackground(old);
     if (!committed) {
-        error = QStringLiteral("Cannot write %1: %2").arg(quotedName(kPack), m_out->errorString());
+        error = QStringLiteral("Cannot write %1: %2").arg(quotedName(kPack), reason);
         return false;
     }
     return true;
@@ -90,8 +91,16 @@ qint64 PackFile::bytesWritten() const
 AppendOutcome appendToExecutable(const QString &exeName, quint32 mask, QString &error)
 {
     const QString exePath = nativePath(exeName, QString::fromLatin1(kProjectDir));
-    if (!QFileInfo(exePath).isFile())
+    const QFileInfo exeInfo(exePath);
+    if (!exeInfo.exists())
         return AppendOutcome::ExecutableNotFound;
+    if (!exeInfo.isFile()) {
+        error = QStringLiteral("Cannot append %1 to %2: it is %3, not a regular file. Name the game's executable "
+                               "under Filename.")
+                    .arg(quotedName(kPack), quotedName(exeName),
+                         exeInfo.isDir() ? QStringLiteral("a directory") : QStringLiteral("a special file"));
+        return AppendOutcome::Failed;
+    }
     // A relative name is a file of the project; one that a link leads out
     // of it (a project from someone else can carry such a link) is refused,
     // so the build never extends a file elsewhere unless the user typed its

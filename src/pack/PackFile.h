@@ -9,9 +9,11 @@
 #include <functional>
 #include <memory>
 
-class QSaveFile;
-
 namespace wf {
+
+namespace platform {
+class ReplaceFile;
+}
 
 class PackWriter;
 class RandomSource;
@@ -39,7 +41,7 @@ private:
 
     PackKey m_key;
     RandomSource &m_random;
-    std::unique_ptr<QSaveFile> m_out;
+    std::unique_ptr<platform::ReplaceFile> m_out;
     std::unique_ptr<PackWriter> m_writer;
     qint64 m_writeBackFrom = 0;
 };

@@ -37,6 +37,12 @@ bool fileSize(const QString &path, qint64 &size);
 int holdOpen(const QString &path);
 void releaseInBackground(int handle);
 
+// True when `path` (relative to the current directory) is a symbolic link
+// whose final target lies outside the current directory; `target`, when
+// given, gets that target's full path. Bytes throughout, so a directory
+// whose name is not valid UTF-8 compares as it is.
+bool linkLeadsOutside(const QByteArray &path, QByteArray *target);
+
 // True when both names lead (links followed) to the same existing file.
 bool sameFile(const QString &a, const QString &b);
 

@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -27,22 +28,16 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = errno;
         ::close(fd);
-        error = S_ISREG(st.st_mode) ? systemReason(err) : QStringLiteral("it is not a regular file");
+        error = QStringLiteral("it is not a regular file");
         return false;
     }
     // Reads from a regular file never block; clear the flag anyway so the
     // handle behaves like any other.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const QIODevice::OpenMode mode = (forWriting ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered;
-    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
-        error = file.errorString();
-        ::close(fd);
-        return false;
-    }
+    // Opening a valid handle cannot fail; the handle is the file's from here.
+    file.open(fd, mode, QFileDevice::AutoCloseHandle);
     return true;
 }
 
@@ -89,6 +84,25 @@ void releaseInBackground(int handle)
 {
     if (handle >= 0)
         std::thread([handle] { ::close(handle); }).detach();
+}
+
+bool linkLeadsOutside(const QByteArray &path, QByteArray *target)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return false;
+    char *here = ::realpath(".", nullptr);
+    char *there = ::realpath(path.constData(), nullptr);
+    QByteArray inside = here ? QByteArray(here) : QByteArray();
+    if (!inside.endsWith('/'))
+        inside += '/';
+    // A dangling link leads nowhere, and is not listed anyway.
+    const bool outside = here && there && !QByteArray(there).startsWith(inside);
+    if (outside && target)
+        *target = QByteArray(there);
+    std::free(here);
+    std::free(there);
+    return outside;
 }
 
 bool sameFile(const QString &a, const QString &b)

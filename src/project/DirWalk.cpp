@@ -3,7 +3,6 @@
 #include "project/PathFunctions.h"
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QThread>
 #include <condition_variable>
 #include <mutex>
@@ -31,14 +30,11 @@ bool plainAscii(QByteArrayView raw)
 }
 } // namespace
 
-bool listDirectory(const QString &dir, const QString &pattern, DirListing &out)
+bool listDirectory(const QString &dir, DirListing &out)
 {
-    // "*.*" means every name, with or without a point.
-    const bool all = pattern == QLatin1String("*.*");
-    const QRegularExpression match(all ? QString() : QRegularExpression::wildcardToRegularExpression(pattern));
     const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
     return platform::readDirectory(QFile::encodeName(dir), [&](QByteArrayView raw, bool isDir) {
-        if (!isDir && all && plainAscii(raw)) {
+        if (!isDir && plainAscii(raw)) {
             // The common case, built in one go: a walk makes 100,000 of these.
             QString row;
             row.reserve(out.filePrefix.size() + raw.size());
@@ -52,12 +48,12 @@ bool listDirectory(const QString &dir, const QString &pattern, DirListing &out)
             return;
         if (isDir)
             out.subdirs.append(base + name);
-        else if (all || match.match(name).hasMatch())
+        else
             out.files.append(out.filePrefix + name);
     });
 }
 
-void DirWalk(const QString &sPattern, const QString &currDir, const QString &projectDir,
+void DirWalk(const QString &currDir, const QString &projectDir,
              QStringList &rows, const DirLister &lister)
 {
     // Directories waiting to be read, shared by the threads; a thread that
@@ -84,7 +80,7 @@ void DirWalk(const QString &sPattern, const QString &currDir, const QString &pro
             listing.filePrefix = relpath(base + QLatin1Char('x'), projectDir);
             listing.filePrefix.chop(1);
             // An unreadable directory costs its own rows, not the rest of the walk.
-            if (lister(dir, sPattern, listing))
+            if (lister(dir, listing))
                 found += std::move(listing.files);
 
             lock.lock();

@@ -13,19 +13,19 @@ struct DirListing {
     QStringList subdirs; // full paths
     QStringList files;   // filePrefix + name
 };
-using DirLister = std::function<bool(const QString &dir, const QString &pattern, DirListing &out)>;
+using DirLister = std::function<bool(const QString &dir, DirListing &out)>;
 
 // The lister the program uses: hidden entries (leading dot) are neither
 // listed nor entered, links to directories are not followed, links to files
-// are listed as files. "*.*" matches every name.
-bool listDirectory(const QString &dir, const QString &pattern, DirListing &out);
+// are listed as files.
+bool listDirectory(const QString &dir, DirListing &out);
 
 // Appends to `rows` one row text for every file at or below `currDir`,
 // relative to `projectDir`, in no particular order (the list sorts them).
 // Unreadable directories are skipped. Directories are read by as many
 // threads as the machine has cores (at most four), so `lister` must be safe
 // to call from several threads at once.
-void DirWalk(const QString &sPattern, const QString &currDir, const QString &projectDir,
+void DirWalk(const QString &currDir, const QString &projectDir,
              QStringList &rows, const DirLister &lister = listDirectory);
 
 } // namespace wf

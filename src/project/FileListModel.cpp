@@ -1,6 +1,5 @@
 #include "project/FileListModel.h"
 #include "project/RowRules.h"
-#include <algorithm>
 
 namespace wf {
 
@@ -50,17 +49,6 @@ void FileListModel::setSelected(int row, bool ticked)
     emit itemCheck(row);
 }
 
-int FileListModel::addItem(const QString &text)
-{
-    const auto pos = std::upper_bound(m_rows.begin(), m_rows.end(), text,
-                                      [](const QString &t, const Row &r) { return rowLessThan(t, r.text); });
-    const int at = int(pos - m_rows.begin());
-    beginInsertRows({}, at, at);
-    m_rows.insert(at, Row{text, false});
-    endInsertRows();
-    return at;
-}
-
 QVector<int> FileListModel::addItems(const QStringList &texts)
 {
     QVector<int> landed(texts.size());
@@ -82,23 +70,6 @@ QVector<int> FileListModel::addItems(const QStringList &texts)
     m_rows = std::move(rows);
     endResetModel();
     return landed;
-}
-
-QStringList FileListModel::texts() const
-{
-    QStringList out;
-    out.reserve(m_rows.size());
-    for (const Row &r : m_rows)
-        out.append(r.text);
-    return out;
-}
-
-void FileListModel::clear()
-{
-    beginResetModel();
-    m_rows.clear();
-    m_selected = 0;
-    endResetModel();
 }
 
 } // namespace wf

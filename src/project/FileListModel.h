@@ -24,15 +24,11 @@ public:
     const QString &text(int row) const { return m_rows[row].text; }
     bool isSelected(int row) const { return m_rows[row].ticked; }
     int selectedCount() const { return m_selected; }
-    QStringList texts() const;
 
     // Sets a row's tick; raises itemCheck(row) only when it really changes.
     void setSelected(int row, bool ticked);
-    // Adds one row at its sorted place; returns its index.
-    int addItem(const QString &text);
     // Adds many rows, sorting once; gives the row each text landed on.
     QVector<int> addItems(const QStringList &texts);
-    void clear();
 
 signals:
     void itemCheck(int row);

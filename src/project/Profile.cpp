@@ -1,9 +1,9 @@
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
 #include "platform/FileSystem.h"
+#include "platform/ReplaceFile.h"
 #include "project/NumberRule.h"
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace wf {
@@ -43,10 +43,11 @@ QStringList readProfileLines(const QByteArray &bytes)
     const qsizetype n = bytes.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        if (bytes[i] != '\r')
+        // Git checkouts and editors turn CR LF into LF: every common ending counts.
+        if (bytes[i] != '\r' && bytes[i] != '\n')
             continue;
         lines.append(decodeLine(bytes.constData() + start, i - start));
-        if (i + 1 < n && bytes[i + 1] == '\n')
+        if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
@@ -110,20 +111,19 @@ bool writeProfile(const QString &path, const Profile &profile, QString &error)
     const QString shown = quotedName(QFileInfo(path).fileName());
     if (!refuseLink(path, error))
         return false;
-    // Unbuffered: a buffered tail that fails to flush can still be committed.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = QStringLiteral("Cannot create %1: %2").arg(shown, file.errorString());
+    platform::ReplaceFile file(path);
+    QString reason;
+    if (!file.open(reason)) {
+        error = QStringLiteral("Cannot create %1: %2").arg(shown, reason);
         return false;
     }
     const QByteArray bytes = profileBytes(profile);
-    if (file.write(bytes) != bytes.size()) {
-        error = QStringLiteral("Cannot write %1: %2").arg(shown, file.errorString());
-        file.cancelWriting();
+    if (file.device().write(bytes) != bytes.size()) {
+        error = QStringLiteral("Cannot write %1: %2").arg(shown, file.device().errorString());
         return false;
     }
-    if (!file.commit()) {
-        error = QStringLiteral("Cannot save %1: %2").arg(shown, file.errorString());
+    if (!file.commit(reason)) {
+        error = QStringLiteral("Cannot save %1: %2").arg(shown, reason);
         return false;
     }
     return true;

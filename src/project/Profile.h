@@ -1,5 +1,5 @@
 #pragma once
-// PakProfile.QXT: lines ended by CR LF.
+// PakProfile.QXT: lines ended by CR LF (LF or CR alone is read as well).
 //   1  header "Korvane Pak System Profile" (ignored on reading)
 //   2  Check1 value, written " 1 " (read by the number rule)
 //   3  Check2 value, written " 0 "
@@ -32,8 +32,8 @@ struct Profile {
     bool complete() const { return headerMask.has_value(); }
 };
 
-// Splits profile bytes into lines: a line ends at CR (an LF right after it
-// is skipped) or at the end of the file; nothing after a final CR is a line.
+// Splits profile bytes into lines: a line ends at CR LF, a lone CR, a lone LF
+// or the end of the file; nothing after a final line end is a line.
 QStringList readProfileLines(const QByteArray &bytes);
 Profile parseProfile(const QByteArray &bytes);
 // The bytes written for a complete profile; absent fields are written as

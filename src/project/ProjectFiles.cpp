@@ -5,9 +5,25 @@
 
 namespace wf {
 
+QString shownText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0)
+            out += QLatin1String("\\0");
+        else if (u < 0x20 || u == 0x7f)
+            out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString quotedName(const QString &name)
 {
-    return QLatin1Char('"') + name + QLatin1Char('"');
+    return QLatin1Char('"') + shownText(name) + QLatin1Char('"');
 }
 
 bool refuseLink(const QString &path, QString &error)

@@ -11,7 +11,10 @@ namespace wf {
 inline constexpr const char *kProjectDir = ".";
 inline constexpr const char *kPackName = "Data.Pak";
 
-// A file name as messages show it: in double quotes.
+// A text as messages and listings show it: NUL as \0 and other control
+// characters as \xNN, so a name can neither drive the terminal nor be cut short.
+QString shownText(const QString &text);
+// A file name as messages show it: in double quotes, shown as above.
 QString quotedName(const QString &name);
 
 // False, with a message naming the link and where it points, when `path`

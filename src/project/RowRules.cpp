@@ -1,4 +1,6 @@
 #include "project/RowRules.h"
+#include "platform/FileSystem.h"
+#include <QFile>
 #include <QSet>
 #include <algorithm>
 #include <cstring>
@@ -121,8 +123,13 @@ Refusal refusalOf(const QString &row, const QString &exeName)
         return Refusal::PackName;
     if (sameUpper(name, exeName))
         return Refusal::ExeName;
-    if (row.contains(QLatin1Char('\r')))
+    // `bin\game.exe` or `bin/game.exe` under Filename names the row itself.
+    if (exeName.size() == row.size() && sameUpper(row, QString(exeName).replace(QLatin1Char('/'), QLatin1Char('\\'))))
+        return Refusal::ExeName;
+    if (row.contains(QLatin1Char('\r')) || row.contains(QLatin1Char('\n')))
         return Refusal::Unstorable;
+    if (platform::linkLeadsOutside(QFile::encodeName(QString(row).replace(QLatin1Char('\\'), QLatin1Char('/'))), nullptr))
+        return Refusal::LinkOutside;
     return Refusal::None;
 }
 

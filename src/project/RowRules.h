@@ -20,11 +20,13 @@ void sortRows(QStringList &rows);
 // The indices of `rows` in the list's order.
 std::vector<int> sortedOrder(const QStringList &rows);
 
-// Why a row can never be ticked, or an empty text when it can: the pack's
-// own name (in any folder, any case), the executable's name as `Text1`
-// holds it, or a name holding a carriage return, which ends a name in the
-// pack's index and a line in the profile.
-enum class Refusal { None, PackName, ExeName, Unstorable };
+// Why a row can never be ticked, or None when it can: the pack's own name
+// (in any folder, any case), the executable's name as `Text1` holds it (as
+// the row's name part or as the whole row, `/` and `\` alike), a name
+// holding a line break, which would end a name in the pack's index or a
+// line in the profile, or a symbolic link leading out of the project (a
+// project from someone else could otherwise ship a private file).
+enum class Refusal { None, PackName, ExeName, Unstorable, LinkOutside };
 Refusal refusalOf(const QString &row, const QString &exeName);
 
 // The rows (indices into `rows`) named by the profile's row lines, matched
