@@ -1,11 +1,13 @@
 // wrenfold-pak list, verify and extract, run as a process on packs the
 // writer makes: their output, exit statuses and refusals.
+#include "support/FileSizeLimit.h"
 #include "support/PakProcess.h"
 #include "support/ReaderTestUtil.h"
 #include "support/ScriptedRandom.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 namespace {
 
@@ -170,7 +172,8 @@ private slots:
     {
         const QString pack = put("unsafe.pak", bare(false, {"..\\up.txt", "1", "\\abs.txt", "2", "C:\\drive.txt", "3",
                                                            "a\\\\b.txt", "4", "sub\\..\\..\\x.txt", "5", "", "6",
-                                                           "ok.txt", "7", "linked\\in.txt", "8", "link.txt", "9"}));
+                                                           "ok.txt", "7", "linked\\in.txt", "8", "link.txt", "9",
+                                                           QByteArray("nul\0x.txt", 9), "10", "esc\x1b[2J.txt", "11"}));
         const QString outside = tmp.filePath("outside"), dir = tmp.filePath("inside");
         QVERIFY(QDir().mkpath(outside) && QDir().mkpath(dir));
         put("outside/target.txt", "untouched");
@@ -183,13 +186,17 @@ private slots:
                                      "\"sub\\..\\..\\x.txt\": refused to write it: it has a \"..\" or \".\" part",
                                      "\"\": refused to write it: the name is empty",
                                      "\"linked\\in.txt\": \"" + dir + "/linked\" is a symbolic link",
-                                     "\"link.txt\": \"" + dir + "/link.txt\" is a symbolic link"};
+                                     "\"link.txt\": \"" + dir + "/link.txt\" is a symbolic link",
+                                     "\"nul\\0x.txt\": refused to write it: the name holds a NUL byte"};
         const PakRun run = runPak({"extract", pack, "-C", dir});
         for (const QString &reason : reasons)
             QVERIFY2(run.err.contains(reason), qPrintable(run.err));
         QCOMPARE(run.status, 1);
         QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
-                 QStringList({"link.txt", "linked", "ok.txt"}));
+                 QStringList({"esc\x1b[2J.txt", "link.txt", "linked", "ok.txt"}));
+        // Listed with control bytes escaped: they neither drive the terminal nor cut the line.
+        const PakRun list = runPak({"list", pack});
+        QVERIFY2(list.out.contains("\tnul\\0x.txt\n") && list.out.contains("\tesc\\x1b[2J.txt\n"), qPrintable(list.out));
         QCOMPARE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).filter(".txt"), QStringList());
         QCOMPARE(QDir(outside).entryList(QDir::Files), QStringList{"target.txt"});
         // --force replaces the link itself, never the file it leads to.
@@ -197,6 +204,13 @@ private slots:
         QVERIFY(!QFileInfo(dir + "/link.txt").isSymLink());
         QCOMPARE(contents(dir + "/link.txt"), QByteArray("9"));
         QCOMPARE(contents(outside + "/target.txt"), QByteArray("untouched"));
+        // A full disk (here, the file size limit) names its reason, not "Unknown error".
+        put("big.pak", bare(false, {"big.bin", QByteArray(300000, 'b')}));
+        std::optional<FileSizeLimit> limit(std::in_place, 100000);
+        const PakRun full = runPak({"extract", tmp.filePath("big.pak"), "-C", dir});
+        limit.reset();
+        QCOMPARE(full.err, "wrenfold-pak: \"big.bin\": cannot write \"" + dir + "/big.bin\": File too large\n");
+        QVERIFY(!QFileInfo::exists(dir + "/big.bin"));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "support/ReaderTestUtil.h"
 #include "support/ScriptedRandom.h"
 #include <QProcess>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -94,11 +95,47 @@ private slots:
         FailingDevice shrunk; // measured at 4 bytes, holds 3 by the time it is read
         shrunk.buffer() = "abc";
         QVERIFY(!writer.addMember("shrunk", shrunk, 4, error) && error.contains("\"shrunk\": it became shorter"));
+        FailingDevice broken(-1, 0); // a read error stops the member at once
+        broken.buffer() = "abc";
+        QVERIFY(!writer.addMember("broken", broken, 3, error));
+        QCOMPARE(error, QString("Cannot read \"broken\": Simulated read failure"));
+        // One byte too many for the count word to stay below 2 GiB: refused before a byte is read.
+        const qint64 room = kMaxPackBytes - 4 - out.size();
+        QVERIFY(!writer.addMember("edge", broken, room + 1, error) && error.contains("\"edge\": "));
+        QVERIFY(!writer.addMember("edge", broken, room, error) && error.contains("Simulated read failure"));
         // big.bin was the first; refused members do not count, and one of size 0 is never read.
         for (int i = 1; i < kMaxPackFiles; ++i)
             QVERIFY(writer.addMember(QString::number(i), big, 0, error));
         QVERIFY(!writer.addMember("one too many", big, 0, error));
         QVERIFY(error.contains("\"one too many\": a pack holds at most 10,000 files"));
+        // All 10,000 read back; the reader's own refusal of 10,001 is in its tests.
+        QVERIFY(writer.finish(error));
+        const QStringList read = readback::members(out.data(), "11224488", "0");
+        QCOMPARE(read.size(), kMaxPackFiles);
+        QCOMPARE(read.last(), QString("9999="));
+    }
+
+    // The whole extended executable, trailer included, must stay below 2 GiB:
+    // sparse files reach the edge without writing it.
+    void appendAtTheSizeLimit()
+    {
+        QTemporaryDir dir;
+        const QString exePath = dir.filePath("game.exe"), packPath = dir.filePath("Data.Pak");
+        const QByteArray pack = packtest::pattern(64, 9);
+        QVERIFY(packtest::writeFile(packPath, pack));
+        for (const qint64 over : {1, 0}) {
+            QFile exe(exePath);
+            const qint64 exeSize = kMaxPackBytes - 64 - kTrailerLength + over;
+            QVERIFY(exe.open(QIODevice::WriteOnly) && exe.resize(exeSize));
+            exe.close();
+            QString error;
+            QCOMPARE(appendPackToExecutable(exePath, "game.exe", packPath, 0, error), over == 0);
+            QCOMPARE(QFileInfo(exePath).size(), over ? exeSize : kMaxPackBytes);
+            if (over)
+                QVERIFY(error.contains("together they would reach 2 GiB"));
+            else
+                QVERIFY(exe.open(QIODevice::ReadOnly) && exe.seek(exeSize) && exe.readAll() == pack + leWord(trailerWord(exeSize, 0)) + "QUILDX");
+        }
     }
 
     void append_data()

@@ -3,6 +3,7 @@
 #include "options/RandomSource.h"
 #include "pack/PackFile.h"
 #include "pack/PackWriter.h"
+#include "project/Profile.h"
 #include "support/PackTestUtil.h"
 #include "support/ReadBack.h"
 #include "support/ScratchProject.h"
@@ -67,6 +68,27 @@ private slots:
                 QVERIFY(pack.add(QStringLiteral("%1.txt").arg(QChar('a' + row)), error));
         QVERIFY(pack.commit(error));
         QCOMPARE(readback::members(project.read("Data.Pak")), readback::files(".", {"a.txt", "b.txt", "c.txt"}));
+    }
+
+    // The target turned into a non-empty folder while the build yielded:
+    // the rename fails, is reported, and the folder and its file stay.
+    void commitFailuresAreReported()
+    {
+        ScratchProject project;
+        project.write("big.bin", QByteArray(3 * PackWriter::kChunk, 'b'));
+        RandomSource random;
+        PackFile pack({}, random);
+        pack.yield = [&] { return (project.write("Data.Pak/kept.txt", "kept"), true); };
+        QString error;
+        QVERIFY(pack.open(error) && pack.add("big.bin", error));
+        QVERIFY(!pack.commit(error));
+        QVERIFY2(error.startsWith("Cannot write \"Data.Pak\": "), qPrintable(error));
+        QCOMPARE(project.read("Data.Pak/kept.txt"), QByteArray("kept"));
+        project.write("PakProfile.QXT/kept.txt", "kept");
+        QVERIFY(!writeProfile("PakProfile.QXT", Profile(), error));
+        QVERIFY2(error.startsWith("Cannot save \"PakProfile.QXT\": "), qPrintable(error));
+        QCOMPARE(project.read("PakProfile.QXT/kept.txt"), QByteArray("kept"));
+        QCOMPARE(project.rootEntries(), QStringList{"big.bin"}); // no temporary file left
     }
 
     // Abandoned by the caller inside a member: no message, the earlier pack

@@ -3,8 +3,8 @@
 
 // An in-memory device, open for reading and writing unbuffered so every call
 // reaches it, that accepts `writeLimit` bytes in all, wherever they land,
-// then fails every write, and hands out reads of at most `readLimit` bytes.
-// -1: no limit.
+// then fails every write, and hands out reads of at most `readLimit` bytes
+// (0: every read fails). -1: no limit.
 class FailingDevice : public QBuffer {
 public:
     explicit FailingDevice(qint64 writeLimit = -1, qint64 readLimit = -1)
@@ -28,6 +28,10 @@ protected:
     }
     qint64 readData(char *data, qint64 maxSize) override
     {
+        if (readLimit == 0) {
+            setErrorString(QStringLiteral("Simulated read failure"));
+            return -1;
+        }
         return QBuffer::readData(data, readLimit > 0 ? qMin(maxSize, readLimit) : maxSize);
     }
 };
