@@ -223,18 +223,6 @@ private slots:
         QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\ncopy.txt\r\nin.txt\r\nok.txt\r\n"));
     }
 
-    // Git turns the profile's CR LF into LF: it must restore all the same.
-    void profileFromAGitCheckout()
-    {
-        const QByteArray crlf = "Korvane Pak System Profile\r\n 1 \r\n 0 \r\n0BADF00D\r\nGame.exe\r\nFEEDC0DE\r\nb.txt\r\n";
-        LoadedWindow w{{"a.txt", "a"}, {"b.txt", "b"}, {"PakProfile.QXT", QByteArray(crlf).replace("\r\n", "\n")}};
-        Form1 &f = w.load();
-        QCOMPARE(tickedRows(f), QStringList{"b.txt"});
-        QCOMPARE(f.Text2->text() + f.Text3->text(), QString("0BADF00DFEEDC0DE"));
-        f.close();
-        QCOMPARE(w.project.read("PakProfile.QXT"), crlf);
-    }
-
     void windowsProfileMatchesTheSameNames()
     {
         LoadedWindow w{{QStringLiteral(u"Spielä.exe"), "exe"}, {QStringLiteral(u"daten/Grüße.txt"), "hello"},

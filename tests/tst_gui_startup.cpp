@@ -55,6 +55,11 @@ private slots:
                                  "111|AAAAAAAA|Game.exe|BBBBBBBB|0", "111|AAAAAAAA|Game.exe|BBBBBBBB|1"};
         for (int n = 0; n <= 7; ++n)
             QTest::addRow("%d lines", n) << lines.mid(0, n).join('\n') << states[n];
+        // Git checkouts turn CR LF into LF; editors can leave a mix.
+        QTest::newRow("LF only") << QByteArray("h\n1\n1\nAAAAAAAA\nGame.exe\nBBBBBBBB\ngfx\\title.bmp\n")
+                                 << "111|AAAAAAAA|Game.exe|BBBBBBBB|1";
+        QTest::newRow("mixed") << QByteArray("h\r1\n1\r\nAAAAAAAA\rGame.exe\nBBBBBBBB\ngfx\\title.bmp")
+                               << "111|AAAAAAAA|Game.exe|BBBBBBBB|1";
         QTest::newRow("greyed") << QByteArray("h\r\n2\r\n1\r\nK\r\n") << "210|K|Mygame.exe|5B19C7E4|0";
         QTest::newRow("3 fails") << QByteArray("h\r\n3\r\n1\r\nK\r\nX\r\nM\r\n") << "001|5D5D5D5D|Mygame.exe|5B19C7E4|0";
         QTest::newRow("text reads 0") << QByteArray("h\r\nyes\r\n&H1\r\nK\r\nX\r\nM\r\n") << "011|K|X|M|0";

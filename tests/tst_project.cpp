@@ -16,14 +16,6 @@ class TestProject : public QObject {
 private slots:
     void pathExamples()
     {
-        QCOMPARE(wf::isolatename("GFX\\TITLE.BMP"), "TITLE.BMP");
-        QCOMPARE(wf::isolatename("C:\\A\\B\\C.D"), "C.D");
-        QCOMPARE(wf::isolatename("README.TXT"), "README.TXT");
-        QCOMPARE(wf::isolatename("GFX\\"), "");
-        QCOMPARE(wf::isolatename("A/B.TXT"), "A/B.TXT"); // only the backslash separates
-        QCOMPARE(wf::pathset("C:\\Games\\Proj"), "C:\\Games\\Proj\\");
-        QCOMPARE(wf::pathset("C:\\"), "C:\\");
-        QCOMPARE(wf::relpath("C:\\Games\\Proj\\gfx\\title.bmp", "C:\\Games\\Proj"), "gfx\\title.bmp");
         QCOMPARE(wf::relpath("D:\\sub\\b.dat", "D:\\"), "sub\\b.dat"); // a root keeps its separator
         QCOMPARE(wf::relpath("/home/u/proj/gfx/title.bmp", "/home/u/proj"), "gfx\\title.bmp");
         QCOMPARE(wf::relpath("/sub/b.dat", "/"), "sub\\b.dat");

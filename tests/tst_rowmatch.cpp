@@ -103,7 +103,6 @@ private slots:
         QStringList rows{"b", "B", "a\\z", "A\\Z", "a\\Z", "_x", "ab"};
         wf::sortRows(rows);
         QCOMPARE(rows, (QStringList{"_x", "A\\Z", "a\\Z", "a\\z", "ab", "B", "b"}));
-        QVERIFY(wf::rowLessThan("B", "b") && !wf::rowLessThan("b", "B") && !wf::rowLessThan("b", "b"));
     }
 
     void rowsInListOrder()

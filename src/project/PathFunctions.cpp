@@ -3,17 +3,6 @@
 
 namespace wf {
 
-QString isolatename(const QString &filename)
-{
-    const qsizetype slash = filename.lastIndexOf(QLatin1Char('\\'));
-    return slash < 0 ? filename : filename.mid(slash + 1);
-}
-
-QString pathset(const QString &filename)
-{
-    return filename.endsWith(QLatin1Char('\\')) ? filename : filename + QLatin1Char('\\');
-}
-
 QString relpath(const QString &p, const QString &projectDir)
 {
     // Only the length of the prefix matters; a root ("/", "D:\") already

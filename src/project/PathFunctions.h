@@ -5,12 +5,6 @@ namespace wf {
 
 // Paths here are backslash text: the backslash is the only separator.
 
-// The part after the last backslash, or the whole text when it has none.
-QString isolatename(const QString &filename);
-
-// The text with a trailing backslash added when it has none.
-QString pathset(const QString &filename);
-
 // The full path `p` without the project directory `projectDir` and one
 // separator, as row text (native separators turned into backslashes). The
 // prefix is not compared: the caller passes a path at or below the project.

@@ -38,11 +38,6 @@ void asciiUpper(const QString &s, QString &out)
     }
 }
 
-struct Keyed {
-    QByteArray key;
-    QString text;
-    bool operator<(const Keyed &o) const { return key != o.key ? key < o.key : text < o.text; }
-};
 // Appends the key of `row` to `out`: bytes compare quickest, and UTF-8
 // keeps the order of the characters.
 void appendSortKey(const QString &row, QByteArray &out)
@@ -60,18 +55,6 @@ void appendSortKey(const QString &row, QByteArray &out)
     }
 }
 } // namespace
-
-QByteArray rowSortKey(const QString &row)
-{
-    QByteArray key;
-    appendSortKey(row, key);
-    return key;
-}
-
-bool rowLessThan(const QString &a, const QString &b)
-{
-    return Keyed{rowSortKey(a), a} < Keyed{rowSortKey(b), b};
-}
 
 std::vector<int> sortedOrder(const QStringList &rows)
 {

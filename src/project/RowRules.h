@@ -11,11 +11,6 @@ namespace wf {
 
 // The list's order: case-insensitive, ties broken by exact text so the
 // order is total and stable.
-bool rowLessThan(const QString &a, const QString &b);
-// The text rows are ordered by before their exact text: letter case folded.
-// Sorting many rows by precomputed keys is far quicker than comparing them
-// case-insensitively over and over.
-QByteArray rowSortKey(const QString &row);
 void sortRows(QStringList &rows);
 // The indices of `rows` in the list's order.
 std::vector<int> sortedOrder(const QStringList &rows);
