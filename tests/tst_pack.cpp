@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(error, QString("Cannot read \"broken\": Simulated read failure"));
         // One byte too many for the count word to stay below 2 GiB: refused before a byte is read.
         const qint64 room = kMaxPackBytes - 4 - out.size();
-        QVERIFY(!writer.addMember("edge", broken, room + 1, error) && error.contains("\"edge\": "));
+        QVERIFY(!writer.addMember("edge", broken, room + 1, error) && error.contains("\"edge\": the pack would reach 2 GiB"));
         QVERIFY(!writer.addMember("edge", broken, room, error) && error.contains("Simulated read failure"));
         // big.bin was the first; refused members do not count, and one of size 0 is never read.
         for (int i = 1; i < kMaxPackFiles; ++i)

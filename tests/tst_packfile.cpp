@@ -8,6 +8,7 @@
 #include "support/ReadBack.h"
 #include "support/ScratchProject.h"
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace wf;
 
@@ -40,12 +41,15 @@ private slots:
             expected << row + '=' + QString::fromLatin1(data);
         }
         RandomSource random;
+        ::umask(022);
         PackFile pack(masked ? kMasked : PackKey{}, random);
         QString error;
         QVERIFY(pack.open(error));
         for (const QString &row : rows)
             QVERIFY2(pack.add(row, error), qPrintable(error));
         QVERIFY(pack.commit(error));
+        // A new pack gets a new file's usual permissions, not a temporary file's 0600.
+        QVERIFY(QFileInfo("Data.Pak").permissions().testFlag(QFileDevice::ReadOther));
         const QByteArray bytes = project.read("Data.Pak");
         QVERIFY(masked ? readback::members(bytes, "5D5D5D5D", "5B19C7E4") == expected
                        : readback::members(bytes) == expected);

@@ -76,6 +76,7 @@ private slots:
         QTest::newRow("carriage return") << "a\rb" << "" << bad;
         QTest::newRow("line feed") << "a\nb" << "" << bad;
         QTest::newRow("link out") << "gfx\\logo.png" << "" << link;
+        QTest::newRow("link to proj-evil") << "gfx\\evil.png" << "" << link; // a sibling, its name the project's and more
         QTest::newRow("link in") << "gfx\\copy.png" << "" << none;
         QTest::newRow("file") << "gfx\\real.png" << "" << none;
     }
@@ -90,10 +91,14 @@ private slots:
         QFile(project.filePath("gfx/real.png")).open(QIODevice::WriteOnly);
         QVERIFY(QFile::link(outside.filePath("id_rsa"), project.filePath("gfx/logo.png")));
         QVERIFY(QFile::link("real.png", project.filePath("gfx/copy.png")));
+        const QString evil = project.path() + "-evil";
+        QVERIFY(QDir().mkpath(evil) && QFile(evil + "/key").open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(evil + "/key", project.filePath("gfx/evil.png")));
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(project.path()));
         const int got = int(wf::refusalOf(row, exe));
         QDir::setCurrent(previous);
+        QDir(evil).removeRecursively();
         QCOMPARE(got, refusal);
     }
 
