@@ -72,6 +72,9 @@ private slots:
                 QVERIFY(pack.add(QStringLiteral("%1.txt").arg(QChar('a' + row)), error));
         QVERIFY(pack.commit(error));
         QCOMPARE(readback::members(project.read("Data.Pak")), readback::files(".", {"a.txt", "b.txt", "c.txt"}));
+        // Before a build starts, the ticked rows are counted: a full pack passes, one more does not.
+        QVERIFY(checkTickedCount(kMaxPackFiles, error) && !checkTickedCount(kMaxPackFiles + 1, error));
+        QCOMPARE(error, QString("10,001 files are ticked, but a pack holds at most 10,000."));
     }
 
     // The target turned into a non-empty folder while the build yielded:
