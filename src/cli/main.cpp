@@ -2,6 +2,7 @@
 // look inside a pack.
 #include "cli/BuildCommand.h"
 #include "cli/ReadCommands.h"
+#include "cli/TickCommands.h"
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
 #include "cli/PackInput.h"
@@ -22,6 +23,8 @@ const char kUsage[] =
     "  list FILE             list the entries of a pack, or of an executable carrying one\n"
     "  verify FILE           check a pack's whole structure (and, with --project, its contents)\n"
     "  extract FILE [NAME]   write a pack's entries out as files\n"
+    "  tick PATTERN...       tick the matching files in PakProfile.QXT\n"
+    "  untick PATTERN...     untick them\n"
     "\n"
     "Run 'wrenfold-pak help <command>' or 'wrenfold-pak <command> --help' for a command's options.\n"
     "Exit status: 0 success; 1 failure (or output that could not be written); 2 bad usage;\n"
@@ -41,6 +44,8 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("list"), wf::listCommand},
         {QStringLiteral("verify"), wf::verifyCommand},
         {QStringLiteral("extract"), wf::extractCommand},
+        {QStringLiteral("tick"), wf::tickCommand},
+        {QStringLiteral("untick"), wf::untickCommand},
     };
     return table;
 }
