@@ -25,6 +25,7 @@ const char kUsage[] =
     "  extract FILE [NAME]   write a pack's entries out as files\n"
     "  tick PATTERN...       tick the matching files in PakProfile.QXT\n"
     "  untick PATTERN...     untick them\n"
+    "  strip EXECUTABLE      remove every pack appended to an executable\n"
     "\n"
     "Run 'wrenfold-pak help <command>' or 'wrenfold-pak <command> --help' for a command's options.\n"
     "Exit status: 0 success; 1 failure (or output that could not be written); 2 bad usage;\n"
@@ -46,6 +47,7 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("extract"), wf::extractCommand},
         {QStringLiteral("tick"), wf::tickCommand},
         {QStringLiteral("untick"), wf::untickCommand},
+        {QStringLiteral("strip"), wf::stripCommand},
     };
     return table;
 }
