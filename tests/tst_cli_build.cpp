@@ -4,6 +4,7 @@
 #include "options/RandomSource.h"
 #include "support/GuiTestKit.h"
 #include "support/PakProcess.h"
+#include <QTemporaryDir>
 
 namespace {
 void seed(const ScratchProject &p, const QByteArray &options)
@@ -155,6 +156,56 @@ private slots:
         QCOMPARE(run.status, 4); // gone.txt
         QCOMPARE(run.out, QString("empty.bin\ngfx\\title.bmp\nintro.txt\n"));
         QVERIFY(!project.exists("Data.Pak"));
+    }
+
+    // Every path leads to its file from where the tool ran, escaped as Make
+    // and Ninja read them.
+    void depfileNamesThePackAndEveryInput_data()
+    {
+        QTest::addColumn<QString>("projectArg"); // how the project is named; empty: run inside it
+        QTest::addColumn<QString>("prefix");     // what the depfile puts before each name
+        QTest::newRow("inside") << "" << "";
+        QTest::newRow("from a build directory") << "../my game$ #1" << "../my\\ game$$\\ \\#1/";
+        QTest::newRow("a full path") << "FULL" << "FULL/";
+    }
+    void depfileNamesThePackAndEveryInput()
+    {
+        QFETCH(QString, projectArg);
+        QFETCH(QString, prefix);
+        QTemporaryDir top;
+        const QString game = top.filePath("my game$ #1");
+        QDir().mkpath(game + "/gfx");
+        QDir().mkpath(top.filePath("build"));
+        const auto put = [&](const QString &rel, const QByteArray &bytes) {
+            QFile f(game + "/" + rel);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        };
+        put("gfx/a b$c#d.bmp", "x");
+        put("intro.txt", "hello");
+        put("skip.txt", "no");
+        put("PakProfile.QXT", "h\r\n 0 \r\n 0 \r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\ngfx\\A B$C#D.BMP\r\n");
+        if (projectArg == "FULL")
+            projectArg = prefix = game;
+        prefix.replace("FULL/", game + "/");
+        const QString dir = projectArg.isEmpty() ? game : top.filePath("build");
+        const QStringList args = QStringList{"build", "-q", "--depfile", "out.d"} + (projectArg.isEmpty() ? QStringList() : QStringList{projectArg});
+        const PakRun run = runPak(args, dir);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        QFile d(dir + "/out.d");
+        QVERIFY(d.open(QIODevice::ReadOnly));
+        if (projectArg == game)
+            prefix = QString(game).replace(" ", "\\ ").replace("$", "$$").replace("#", "\\#") + "/";
+        QCOMPARE(QString::fromUtf8(d.readAll()),
+                 QString("%1Data.Pak: \\\n  %1PakProfile.QXT \\\n  %1gfx/a\\ b$$c\\#d.bmp \\\n  %1intro.txt\n").arg(prefix));
+        QFile pack(game + "/Data.Pak");
+        QVERIFY(pack.open(QIODevice::ReadOnly));
+        QCOMPARE(readback::members(pack.readAll()), (QStringList{"gfx\\a b$c#d.bmp=x", "intro.txt=hello"}));
+
+        // A dry run writes none.
+        QFile::remove(dir + "/out.d");
+        QCOMPARE(runPak(QStringList{"build", "-n", "--depfile", "out.d"} + args.mid(4), dir).status, 0);
+        QVERIFY(!QFile::exists(dir + "/out.d"));
     }
 };
 

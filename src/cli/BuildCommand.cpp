@@ -1,6 +1,7 @@
 #include "cli/BuildCommand.h"
 #include "cli/BuildReport.h"
 #include "cli/CommandLine.h"
+#include "cli/Depfile.h"
 #include "cli/PackInput.h"
 #include "cli/Progress.h"
 #include "options/RandomSource.h"
@@ -89,12 +90,19 @@ int buildCommand(const QStringList &args)
                                    QStringLiteral("Print only errors."));
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("List the rows that would be packed, one per line; write nothing."));
-    parser.addOptions({quiet, dryRun});
+    const QCommandLineOption depfile(QStringLiteral("depfile"),
+                                     QStringLiteral("After building, write FILE: the pack, then the profile and every "
+                                                    "packed file, in Make syntax for Make, Ninja and CMake's DEPFILE, "
+                                                    "each path leading from the current directory."),
+                                     QStringLiteral("FILE"));
+    parser.addOptions({quiet, dryRun, depfile});
     if (const int status = parseCommandLine(parser, args); status >= 0)
         return status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return usageError(parser, args, QStringLiteral("build takes at most one project directory"));
+    // Named from where the tool was started, before it changes directory.
+    const QString depfilePath = parser.isSet(depfile) ? QFileInfo(parser.value(depfile)).absoluteFilePath() : QString();
     QString error;
     // The project directory becomes the current directory, as for the window.
     // (Arguments are valid UTF-8 here: main refuses others.)
@@ -119,7 +127,11 @@ int buildCommand(const QStringList &args)
             std::printf("%s\n", row.toUtf8().constData());
         return statusWithMissingRows(0, rowsMissing);
     }
-    return statusWithMissingRows(build(plan, parser.isSet(quiet)), rowsMissing);
+    const int status = statusWithMissingRows(build(plan, parser.isSet(quiet)), rowsMissing);
+    if (status == 1 || depfilePath.isEmpty() || writeDepfile(depfilePath, positional.value(0), plan.rows, error))
+        return status;
+    printError(error);
+    return 1;
 }
 
 } // namespace wf

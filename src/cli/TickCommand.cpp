@@ -94,7 +94,11 @@ int tickOrUntick(const QStringList &args, bool tick)
         std::fprintf(stderr, "%s\n", summary(outcome, tick, true).toUtf8().constData());
         return 0;
     }
-    if (!writeProfile(name, outcome.profile, error)) {
+    // The same bytes are not written again: a build that depends on the
+    // profile need not run.
+    QFile current(name);
+    const bool same = found && current.open(QIODevice::ReadOnly) && current.readAll() == profileBytes(outcome.profile);
+    if (!same && !writeProfile(name, outcome.profile, error)) {
         printError(error);
         return 1;
     }
