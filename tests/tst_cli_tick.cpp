@@ -105,6 +105,7 @@ private slots:
         QTest::newRow("profile is a link") << profile << QStringList{"tick", "gfx/*"} << 1 << "it is a symbolic link";
         QTest::newRow("profile is a pipe") << profile << QStringList{"tick", "gfx/*"} << 1
                                            << "cannot be read as a profile";
+        QTest::newRow("nothing to change") << profile << QStringList{"tick", "INTRO.*"} << 0 << "ticked 0 files, 1 already ticked";
         QTest::newRow("no such directory") << profile << QStringList{"tick", "-C", "none", "*"} << 1 << "cannot enter \"none\"";
     }
     void refusals()
@@ -124,6 +125,12 @@ private slots:
             QCOMPARE(::mkfifo(qPrintable(project.path() + "/PakProfile.QXT"), 0600), 0);
         }
         const QStringList before = QDir(project.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        // A profile that is not written again keeps its time: a build that
+        // depends on it does not run.
+        const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
+        QFile stamp(project.path() + "/PakProfile.QXT");
+        if (tag == "nothing to change")
+            QVERIFY(stamp.open(QIODevice::ReadWrite) && stamp.setFileTime(old, QFileDevice::FileModificationTime));
         const PakRun run = runPak(args, project.path());
         QVERIFY2((run.err + run.out).contains(says), qPrintable(run.err + run.out));
         QCOMPARE(run.status, status);
@@ -132,6 +139,8 @@ private slots:
         if (tag != "profile is a pipe")
             QCOMPARE(project.read("PakProfile.QXT"), profile);
         QCOMPARE(QFileInfo(project.path() + "/PakProfile.QXT").isSymLink(), tag == "profile is a link");
+        if (tag == "nothing to change")
+            QCOMPARE(QFileInfo(project.path() + "/PakProfile.QXT").lastModified().toUTC(), old);
         QCOMPARE(QDir(project.path()).entryList(QDir::AllEntries | QDir::Hidden), before); // no temporary file left
     }
 };
