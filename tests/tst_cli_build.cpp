@@ -90,7 +90,7 @@ private slots:
                                          << QStringList();
         QTest::newRow("no command") << QStringList{} << plain << 2 << QStringList{"usage:"} << QStringList();
         // Rows the window would pass over without a word.
-        QTest::newRow("rows gone") << QStringList{"build", "-q"} << plain + "gone.txt\r\nINTRO.TXT\r\nold\\x.bmp\r\n" << 4
+        QTest::newRow("rows gone") << QStringList{"build", "-q", "--depfile", "out.d"} << plain + "gone.txt\r\nINTRO.TXT\r\nold\\x.bmp\r\n" << 4
                                    << QStringList{"line 8: \"gone.txt\" names no file", "line 10: \"old\\x.bmp\" names no file"}
                                    << intro;
         QTest::newRow("no row") << QStringList{"build"} << "h\r\n0\r\n0\r\nK\r\nGame.exe\r\nM\r\n" << 4
@@ -102,7 +102,7 @@ private slots:
         QTest::newRow("exe missing wins") << QStringList{"build"}
                                           << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\ngone\r\n" << 3
                                           << QStringList{"\"gone\" names no file", ".exe file not found"} << intro;
-        QTest::newRow("failure wins") << QStringList{"build"} << plain + "gone\r\n" << 1
+        QTest::newRow("failure wins") << QStringList{"build", "--depfile", "out.d"} << plain + "gone\r\n" << 1
                                       << QStringList{"\"gone\" names no file", "symbolic link"} << QStringList();
         QTest::newRow("dry run") << QStringList{"build", "-n", "-q"} << plain + "gone\r\n" << 4
                                  << QStringList{"\"gone\" names no file"} << QStringList();
@@ -134,6 +134,8 @@ private slots:
         if (built)
             QCOMPARE(readback::members(project.read("Data.Pak")), packed);
         QCOMPARE(QFileInfo(project.path() + "/Data.Pak").isSymLink(), link);
+        if (args.contains("--depfile")) // written for a pack that was built, never for one that was not
+            QCOMPARE(project.exists("out.d"), built);
     }
 
     // Qt decodes arguments as UTF-8: "proj\xff" would become the name of a
