@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake
+  build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins
   libgl-dev
   fonts-dejavu-core fonts-liberation

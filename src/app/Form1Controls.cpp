@@ -72,7 +72,7 @@ QLineEdit *optionBox(const QString &text, QWidget *parent)
 QLineEdit *keyBox(const QString &text, QWidget *parent)
 {
     QLineEdit *e = optionBox(text, parent);
-    e->setMaxLength(10);
+    e->setMaxLength(wf::kKeyBoxMaxLength);
     e->setAlignment(Qt::AlignCenter);
     e->setFont(wf::keyBoxFont(9));
     return e;

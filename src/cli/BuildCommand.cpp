@@ -1,4 +1,7 @@
 #include "cli/BuildCommand.h"
+#include "cli/BuildReport.h"
+#include "cli/CommandLine.h"
+#include "cli/Depfile.h"
 #include "cli/PackInput.h"
 #include "cli/Progress.h"
 #include "options/RandomSource.h"
@@ -75,8 +78,11 @@ int buildCommand(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Builds Data.Pak in the project directory from its PakProfile.QXT, exactly as the window "
-                       "does when it is started there and Create Pak Archive is clicked at once."));
-    parser.addHelpOption();
+                       "does when it is started there and Create Pak Archive is clicked at once.\n\n"
+                       "Exit status: 0 built (and appended when asked); 1 failed (the reason on standard error); "
+                       "2 bad usage; 3 built, but the executable to append to was not found; 4 built, but the "
+                       "profile names files that are not in the project (each named on standard error), or none. "
+                       "3 wins over 4."));
     parser.addPositionalArgument(QStringLiteral("PROJECT_DIR"),
                                  QStringLiteral("The game project's directory (default: the current directory)."),
                                  QStringLiteral("[PROJECT_DIR]"));
@@ -84,22 +90,19 @@ int buildCommand(const QStringList &args)
                                    QStringLiteral("Print only errors."));
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("List the rows that would be packed, one per line; write nothing."));
-    parser.addOptions({quiet, dryRun});
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        std::fputs(qPrintable(parser.helpText()), stderr);
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
+    const QCommandLineOption depfile(QStringLiteral("depfile"),
+                                     QStringLiteral("After building, write FILE: the pack, then the profile and every "
+                                                    "packed file, in Make syntax for Make, Ninja and CMake's DEPFILE, "
+                                                    "each path leading from the current directory."),
+                                     QStringLiteral("FILE"));
+    parser.addOptions({quiet, dryRun, depfile});
+    if (const int status = parseCommandLine(parser, args); status >= 0)
+        return status;
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1) {
-        printError(QStringLiteral("build takes at most one project directory"));
-        std::fputs(qPrintable(parser.helpText()), stderr);
-        return 2;
-    }
+    if (positional.size() > 1)
+        return usageError(parser, args, QStringLiteral("build takes at most one project directory"));
+    // Named from where the tool was started, before it changes directory.
+    const QString depfilePath = parser.isSet(depfile) ? QFileInfo(parser.value(depfile)).absoluteFilePath() : QString();
     QString error;
     // The project directory becomes the current directory, as for the window.
     // (Arguments are valid UTF-8 here: main refuses others.)
@@ -118,12 +121,17 @@ int buildCommand(const QStringList &args)
     QStringList walked;
     DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
     const BuildPlan plan = planBuild(profile, walked);
+    const bool rowsMissing = reportUnpackedRows(profile, walked, plan);
     if (parser.isSet(dryRun)) {
         for (const QString &row : plan.rows)
             std::printf("%s\n", shownText(row).toUtf8().constData());
-        return 0;
+        return statusWithMissingRows(0, rowsMissing);
     }
-    return build(plan, parser.isSet(quiet));
+    const int status = statusWithMissingRows(build(plan, parser.isSet(quiet)), rowsMissing);
+    if (status == 1 || depfilePath.isEmpty() || writeDepfile(depfilePath, positional.value(0), plan.rows, error))
+        return status;
+    printError(error);
+    return 1;
 }
 
 } // namespace wf

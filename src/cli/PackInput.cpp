@@ -1,4 +1,5 @@
 #include "cli/PackInput.h"
+#include "cli/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
@@ -45,26 +46,13 @@ wfpak::Key keyFromOptions(const QCommandLineParser &parser)
 
 int parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional)
 {
-    parser.addHelpOption();
-    // The parser names the program by its path; the usage names the command.
-    QString help = parser.helpText();
-    const qsizetype program = help.indexOf(QCoreApplication::arguments().value(0));
-    if (program >= 0 && !args.isEmpty())
-        help.replace(program, QCoreApplication::arguments().value(0).size(), args[0]);
-    QString problem;
-    if (!parser.parse(args))
-        problem = parser.errorText();
-    else if (parser.isSet(QStringLiteral("help")))
-        return std::fputs(qPrintable(help), stdout), 0;
-    else if (parser.positionalArguments().size() < minPositional)
-        problem = QStringLiteral("a pack file is needed");
-    else if (maxPositional >= 0 && parser.positionalArguments().size() > maxPositional)
-        problem = QStringLiteral("too many arguments");
-    else
-        return -1;
-    printError(problem);
-    std::fputs(qPrintable(help), stderr);
-    return 2;
+    if (const int status = parseCommandLine(parser, args); status >= 0)
+        return status;
+    if (parser.positionalArguments().size() < minPositional)
+        return usageError(parser, args, QStringLiteral("a pack file is needed"));
+    if (maxPositional >= 0 && parser.positionalArguments().size() > maxPositional)
+        return usageError(parser, args, QStringLiteral("too many arguments"));
+    return -1;
 }
 
 bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input, QString &error)

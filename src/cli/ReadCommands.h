@@ -9,5 +9,8 @@ namespace wf {
 int listCommand(const QStringList &args);
 int verifyCommand(const QStringList &args);
 int extractCommand(const QStringList &args);
+// Removes every appended pack from an executable: 0 done, 1 refused or failed
+// (the file unchanged), 2 bad usage.
+int stripCommand(const QStringList &args);
 
 } // namespace wf

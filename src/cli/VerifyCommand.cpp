@@ -1,3 +1,4 @@
+#include "cli/PackChain.h"
 #include "cli/PackInput.h"
 #include "cli/ReadCommands.h"
 #include "platform/FileSystem.h"
@@ -150,6 +151,11 @@ int verifyCommand(const QStringList &args)
         report.problem(QStringLiteral("%1 bytes follow the trailer (a code signature added after the append?): a game "
                                       "reading the file's last ten bytes will not find the pack")
                                .arg(input.hiddenBy));
+    if (input.pack.layout().appended) {
+        const std::string note = stackedPacksNote(*input.source, input.pack.layout().packStart, keyFromOptions(parser));
+        if (!note.empty())
+            std::printf("warning: %s\n", note.c_str());
+    }
     wfpak::Pack &pack = input.pack;
     checkFiller(pack, "leading", 4, pack.leadingFiller(), 254, report);
     checkMembers(pack, report);

@@ -1,0 +1,21 @@
+#pragma once
+// What a profile's row lines name, for telling people about the rows the
+// window would pass over without a word.
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace wf {
+
+// A profile row line that matches no file the walk found.
+struct MissingRow {
+    int line; // the line's number in the profile, from 1
+    QString text;
+};
+
+// The row lines of a complete profile (line 7 on) that match no row of
+// `walked` when both are upper-cased, as the start-up matches them; in
+// profile order.
+QVector<MissingRow> rowsMatchingNoFile(const QStringList &lines, const QStringList &walked);
+
+} // namespace wf
