@@ -77,7 +77,7 @@ int tickOrUntick(const QStringList &args, bool tick)
         return 1;
     }
     QStringList walked;
-    DirWalk(QStringLiteral("*.*"), QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
+    DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
     const TickOutcome outcome = applyTicks(profile, walked, patterns, tick);
     for (const QString &problem : outcome.problems)
         printError(problem);
