@@ -38,9 +38,15 @@ test: build
 # Speed figures, each beside its baseline (cat, stat, find), in a few minutes.
 # The window runs under Xvfb on xcb, where X round trips cost what they cost
 # on a desktop. Data is generated in $TMPDIR (default /tmp) and removed.
+# Then the game-side reader's figures against PhysicsFS, loose files and one
+# pass over the pack (needs libphysfs-dev and zip, installed here).
 bench: build
 	cmake --build $(BUILD_DIR) --target wrenfold_bench
 	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/wrenfold_bench
+	bash scripts/install-deps.sh --bench
+	cmake -S . -B $(BUILD_DIR) > /dev/null
+	cmake --build $(BUILD_DIR) --target wfpak_bench
+	$(BUILD_DIR)/wfpak_bench
 
 # The pack reader under libFuzzer with AddressSanitizer and UndefinedBehavior-
 # Sanitizer, for a fixed number of runs from the packs the reader's tests

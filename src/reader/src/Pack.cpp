@@ -15,6 +15,7 @@ using detail::shown;
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kUnmaskPiece = 128 * 1024; // well inside a core's L2 cache
 
 unsigned char foldByte(unsigned char c)
 {
@@ -68,6 +69,15 @@ void detail::unmask(unsigned char *p, std::size_t len, std::uint64_t j0, const s
     std::uint64_t word;
     std::memcpy(&word, pattern, 8);
     std::size_t i = 0;
+    for (; i + 32 <= len; i += 32) {
+        std::uint64_t v[4];
+        std::memcpy(v, p + i, 32);
+        v[0] ^= word;
+        v[1] ^= word;
+        v[2] ^= word;
+        v[3] ^= word;
+        std::memcpy(p + i, v, 32);
+    }
     for (; i + 8 <= len; i += 8) {
         std::uint64_t v;
         std::memcpy(&v, p + i, 8);
@@ -211,10 +221,22 @@ bool Pack::readRange(const Entry &entry, std::uint64_t from, void *buffer, std::
                                 + " lie beyond the end of entry " + shown(entry.name) + " (" + num(entry.size) + " bytes)");
     if (len == 0)
         return true;
-    if (!m_source->readAt(m_layout.packStart + entry.offset + from, buffer, len))
-        return failRead(error, Error::Io, "cannot read entry " + shown(entry.name));
-    if (!m_plain)
-        detail::unmask(static_cast<unsigned char *>(buffer), len, from, m_key.bytes);
+    const std::uint64_t at = m_layout.packStart + entry.offset + from;
+    if (m_plain) {
+        if (!m_source->readAt(at, buffer, len))
+            return failRead(error, Error::Io, "cannot read entry " + shown(entry.name));
+        return true;
+    }
+    // Masked: each piece is unmasked while it is still in the cache, so a
+    // large read costs one pass over memory, not two.
+    unsigned char *out = static_cast<unsigned char *>(buffer);
+    for (std::size_t done = 0; done < len;) {
+        const std::size_t n = std::min(kUnmaskPiece, len - done);
+        if (!m_source->readAt(at + done, out + done, n))
+            return failRead(error, Error::Io, "cannot read entry " + shown(entry.name));
+        detail::unmask(out + done, n, from + done, m_key.bytes);
+        done += n;
+    }
     return true;
 }
 
