@@ -34,12 +34,19 @@ inline std::string masked(std::string run, const std::array<std::uint8_t, 4> &k)
     return run;
 }
 
-// Member `k`'s bytes: every value, no period of 4, so a wrong phase shows.
+// Member `k`'s bytes: a multiplicative hash of the position, with no
+// period of 4 or of any power of two a read might be split at, so a wrong
+// phase or a piece read from the wrong place shows.
+inline unsigned char contentByte(std::size_t k, std::size_t i)
+{
+    return static_cast<unsigned char>((std::uint32_t(i) * 2654435761u) >> 24 ^ (k * 17 & 0xFF));
+}
+
 inline std::string content(std::size_t k, std::size_t size)
 {
     std::string out(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
-        out[i] = char((i * 131 + k * 17 + (i >> 8)) & 0xFF);
+        out[i] = char(contentByte(k, i));
     return out;
 }
 

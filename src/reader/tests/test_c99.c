@@ -16,7 +16,7 @@ static size_t sampleSize(size_t k)
 
 static unsigned char contentByte(size_t k, size_t i)
 {
-    return (unsigned char)((i * 131 + k * 17 + (i >> 8)) & 0xFF);
+    return (unsigned char)(((uint32_t)i * 2654435761u) >> 24 ^ (k * 17 & 0xFF));
 }
 
 static void readPack(const char *dir, const char *file, const char *key, const char *mask)

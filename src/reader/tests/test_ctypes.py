@@ -24,7 +24,7 @@ lib.wfpak_version.restype = ctypes.c_char_p
 
 
 def content(k, size):
-    return bytes((i * 131 + k * 17 + (i >> 8)) & 0xFF for i in range(size))
+    return bytes((((i * 2654435761) & 0xFFFFFFFF) >> 24) ^ (k * 17 & 0xFF) for i in range(size))
 
 
 def read_pack(name, key, mask):

@@ -6,7 +6,9 @@
 #include "TestFiles.h"
 #include <wfpak/PakReader.h>
 #include <wfpak/wfpak.h>
+#include <atomic>
 #include <cctype>
+#include <cstring>
 #include <random>
 #include <thread>
 
@@ -149,6 +151,39 @@ TEST_CASE(limits)
         if (opened)
             readsBack(pack, members);
     }
+}
+
+// Counts the bytes read through it.
+class CountingSource final : public wfpak::Source {
+public:
+    explicit CountingSource(const std::string &bytes) : m_bytes(bytes) {}
+    std::uint64_t size() const override { return m_bytes.size(); }
+    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override
+    {
+        m_read += len;
+        return offset <= m_bytes.size() && len <= m_bytes.size() - offset
+               && (std::memcpy(buffer, m_bytes.data() + offset, len), true);
+    }
+    std::uint64_t read() const { return m_read; }
+
+private:
+    const std::string &m_bytes;
+    mutable std::atomic<std::uint64_t> m_read{0};
+};
+
+// 60 markers whose words all lead to one pack whose first name runs on for
+// 64 KiB: each candidate would read it again; together they stop at the
+// file's size.
+TEST_CASE(trailerSearchReadsTheFileOnce)
+{
+    std::string file = packmaker::word(5) + packmaker::word(1) + std::string(150000, 'n');
+    for (int k = 0; k < 60; ++k)
+        file += packmaker::word(1) + "QUILDX";
+    const CountingSource source(file);
+    wfpak::Pack pack;
+    CHECK(!pack.openLastTrailer(source) && pack.error() == wfpak::Error::NoTrailer);
+    CHECK(pack.errorText().find("gave up after reading the file's size") != std::string::npos);
+    CHECK(source.read() <= 2 * file.size() + 65536);
 }
 
 TEST_CASE(cInterface)
