@@ -109,6 +109,8 @@ bool Pack::openFile(const std::string &path, const Key &key, Find find)
 
 bool Pack::open(const Source &source, const Key &key, Find find)
 {
+    if (m_owned.get() != &source)
+        m_owned.reset(); // a file openFile kept is done with
     reset();
     m_key = key;
     m_plain = key.bytes == std::array<std::uint8_t, 4>{};
@@ -178,6 +180,8 @@ bool Pack::checkFillers()
 
 bool Pack::openLastTrailer(const Source &source, const Key &key)
 {
+    if (m_owned.get() != &source)
+        m_owned.reset();
     reset();
     m_key = key;
     m_plain = key.bytes == std::array<std::uint8_t, 4>{};
