@@ -114,6 +114,7 @@ int main(int argc, char **argv)
     const int runsAt = int(args.indexOf(QStringLiteral("--runs")));
     const int runs = runsAt > 0 && runsAt + 1 < args.size() ? qMax(1, args[runsAt + 1].toInt()) : 5;
     QTemporaryDir tmp(QDir::tempPath() + QStringLiteral("/wfpak-bench-XXXXXX"));
+    tmp.setAutoRemove(qEnvironmentVariableIsEmpty("WFPAK_BENCH_KEEP")); // kept for profiling by hand
     const QString t = tmp.path();
     bench::DataSet game, many;
     QString error;
