@@ -4,7 +4,7 @@ PROJECT ?=
 DEMO := examples/demo-game
 SCRATCH := $(BUILD_DIR)/demo-game-run
 
-.PHONY: deps build run test check-sanitize bench fuzz install package clean
+.PHONY: deps build run test check-sanitize bench fuzz install package clean check-windows
 
 # The package check runs once per build directory (and again when the list
 # of packages changes); `make deps` runs it on demand.
@@ -51,25 +51,44 @@ check-sanitize: $(DEPS_STAMP)
 # Speed figures, each beside its baseline (cat, stat, find), in a few minutes.
 # The window runs under Xvfb on xcb, where X round trips cost what they cost
 # on a desktop. Data is generated in $TMPDIR (default /tmp) and removed.
+# Then the game-side reader's figures against PhysicsFS, loose files and one
+# pass over the pack (needs libphysfs-dev and zip, installed here).
 bench: build
 	cmake --build $(BUILD_DIR) --target wrenfold_bench
 	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/wrenfold_bench
+	bash scripts/install-deps.sh --bench
+	cmake -S . -B $(BUILD_DIR) > /dev/null
+	cmake --build $(BUILD_DIR) --target wfpak_bench
+	$(BUILD_DIR)/wfpak_bench
 
 # The pack reader under libFuzzer with AddressSanitizer and UndefinedBehavior-
 # Sanitizer, for a fixed number of runs from the packs the reader's tests
-# write; any crash, leak, hang or oversized allocation fails the target and
-# leaves the input in $(FUZZ_DIR).
+# write; inputs up to 16 KiB, some read as sources of 1 to 5 GiB with zeros
+# in the middle. Any crash, leak, hang or oversized allocation fails the
+# target and leaves the input in $(FUZZ_DIR); the last line says what ran.
 FUZZ_DIR ?= build-fuzz
 FUZZ_RUNS ?= 200000
 FUZZ_ABS = $(abspath $(FUZZ_DIR))
+READER_SOURCES = $(wildcard src/reader/src/*.cpp)
 fuzz: $(DEPS_STAMP) $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) --target tst_reader -j2
 	rm -rf $(FUZZ_ABS)/seeds $(FUZZ_ABS)/corpus && mkdir -p $(FUZZ_ABS)/seeds $(FUZZ_ABS)/corpus
 	WRENFOLD_SEED_DIR=$(FUZZ_ABS)/seeds QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/tst_reader -silent
 	clang++ -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
-	  -fno-sanitize-recover=all -Isrc fuzz/fuzz_reader.cpp src/reader/PakReader.cpp -o $(FUZZ_ABS)/fuzz_reader
+	  -fno-sanitize-recover=all -Isrc/reader/include -DWFPAK_VERSION_TEXT='"fuzz"' fuzz/fuzz_reader.cpp \
+	  $(READER_SOURCES) -o $(FUZZ_ABS)/fuzz_reader
 	$(FUZZ_ABS)/fuzz_reader -runs=$(FUZZ_RUNS) -seed=1 -max_len=16384 -timeout=10 -malloc_limit_mb=256 \
-	  -artifact_prefix=$(FUZZ_ABS)/ $(FUZZ_ABS)/corpus $(FUZZ_ABS)/seeds
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_ABS)/ $(FUZZ_ABS)/corpus $(FUZZ_ABS)/seeds 2> $(FUZZ_ABS)/fuzz.log \
+	  || { tail -40 $(FUZZ_ABS)/fuzz.log; exit 1; }
+	@echo "fuzz: $$(sed -n 's/^stat::number_of_executed_units: *//p' $(FUZZ_ABS)/fuzz.log) runs in" \
+	  "$$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1 s/p' $(FUZZ_ABS)/fuzz.log)," \
+	  "from $$(ls $(FUZZ_ABS)/seeds | wc -l) seed packs; corpus now $$(ls $(FUZZ_ABS)/corpus | wc -l) inputs;" \
+	  "coverage $$(grep -o 'cov: [0-9]*' $(FUZZ_ABS)/fuzz.log | tail -1); inputs up to 16 KiB, about half read as 1-5 GiB sources"
+
+# The reader, its C interface and its tests cross-compiled with mingw-w64
+# and run under Wine (installs both when missing). Not part of `make test`.
+check-windows:
+	BUILD_DIR=$(BUILD_DIR) bash scripts/check-windows.sh
 
 install: build
 	cmake --install $(BUILD_DIR)

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
-#include <QtEndian>
+#include <wfpak/PakReader.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,26 +23,19 @@ QByteArray readAt(QFile &f, qint64 offset, qint64 len)
     return f.read(len);
 }
 
-// What a member's bytes look like in the pack: masked with the key cycle,
-// which starts afresh at each member.
-QByteArray packed(QByteArray bytes, qint64 firstIndex, bool masked)
-{
-    if (!masked)
-        return bytes;
-    for (qint64 i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(quint8(bytes[i]) ^ kKey[3 - (firstIndex + i) % 4]);
-    return bytes;
-}
-
-QString checkContent(QFile &pack, const QString &source, qint64 offset, qint64 size, bool masked)
+// The first and last 4 KiB of a member, as the game reads them, against its file.
+QString checkContent(const wfpak::Pack &pack, const wfpak::Entry &entry, const QString &source)
 {
     QFile src(source);
     if (!src.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot reopen %1").arg(source);
+    const qint64 size = entry.size;
     const qint64 head = qMin<qint64>(size, 4096);
     const qint64 tailAt = qMax<qint64>(0, size - 4096);
-    if (readAt(pack, offset, head) != packed(readAt(src, 0, head), 0, masked) ||
-        readAt(pack, offset + tailAt, size - tailAt) != packed(readAt(src, tailAt, size - tailAt), tailAt, masked))
+    QByteArray first(head, Qt::Uninitialized), last(size - tailAt, Qt::Uninitialized);
+    if (!pack.readRange(entry, 0, first.data(), size_t(first.size()))
+        || !pack.readRange(entry, quint64(tailAt), last.data(), size_t(last.size()))
+        || first != readAt(src, 0, head) || last != readAt(src, tailAt, size - tailAt))
         return QStringLiteral("member %1 differs from its file").arg(source);
     return {};
 }
@@ -115,49 +108,38 @@ Timed statAll(const QString &dir, const QStringList &relativePaths)
 
 QString checkPack(const QString &packPath, const DataSet &set, bool masked)
 {
-    QFile pack(packPath);
-    if (!pack.open(QIODevice::ReadOnly))
-        return QStringLiteral("no pack at %1").arg(packPath);
-    const qint64 size = pack.size();
-    if (size < set.bytes() + 8)
-        return QStringLiteral("pack of %1 bytes is smaller than its %2 bytes of members").arg(size).arg(set.bytes());
-    const QByteArray head = readAt(pack, 0, 4);
-    const qint64 c = qint64(qFromLittleEndian<quint32>(head.constData()) ^ (masked ? kHeaderMask : 0u));
-    if (c < 5 || c + 3 > size)
-        return QStringLiteral("header word points outside the pack (C = %1)").arg(c);
-    const QByteArray countWord = readAt(pack, c - 1, 4);
-    const quint32 n = qFromLittleEndian<quint32>(countWord.constData());
-    if (qsizetype(n) != set.members.size())
-        return QStringLiteral("count word %1, expected %2").arg(n).arg(set.members.size());
-
-    const QList<QByteArray> fields = packed(readAt(pack, c + 3, size - (c + 3)), 0, masked).split('\r');
-    if (fields.size() < 3 * qsizetype(n))
-        return QStringLiteral("index holds fewer than %1 entries").arg(n);
+    // Read as a game reads it: the reader's own checks of the structure first.
+    wfpak::Key key;
+    if (masked)
+        key = {{kKey[0], kKey[1], kKey[2], kKey[3]}, kHeaderMask};
+    wfpak::Pack pack;
+    if (!pack.openFile(QFile::encodeName(packPath).toStdString(), key, wfpak::Pack::Find::StandAlone))
+        return QStringLiteral("the pack does not read: %1").arg(QString::fromStdString(pack.errorText()));
+    if (qsizetype(pack.entries().size()) != set.members.size())
+        return QStringLiteral("count word %1, expected %2").arg(pack.entries().size()).arg(set.members.size());
     QHash<QByteArray, qint64> expected;
     for (const Member &m : set.members)
         expected.insert(m.row.toUtf8(), m.size);
     qint64 next = -1;
-    for (qsizetype k = 0; k < qsizetype(n); ++k) {
-        const QByteArray &name = fields[3 * k];
-        const qint64 offset = fields[3 * k + 1].toLongLong();
-        const qint64 len = fields[3 * k + 2].toLongLong();
+    for (const wfpak::Entry &e : pack.entries()) {
+        const QByteArray name = QByteArray::fromStdString(e.name);
         const auto it = expected.find(name);
-        if (it == expected.end() || it.value() != len)
+        if (it == expected.end() || it.value() != qint64(e.size))
             return QStringLiteral("index entry %1 (%2 bytes) is not an expected member")
                 .arg(QString::fromUtf8(name))
-                .arg(len);
+                .arg(e.size);
         expected.erase(it);
-        if ((next < 0 && (offset < 4 || offset > 503)) || (next >= 0 && offset != next))
-            return QStringLiteral("member %1 starts at %2").arg(QString::fromUtf8(name)).arg(offset);
-        next = offset + len;
+        if ((next < 0 && e.offset > 4 + wfpak::kMaxFiller) || (next >= 0 && qint64(e.offset) != next))
+            return QStringLiteral("member %1 starts at %2").arg(QString::fromUtf8(name)).arg(e.offset);
+        next = qint64(e.offset) + e.size;
         const QString relative = QString::fromUtf8(name).replace(QLatin1Char('\\'), QLatin1Char('/'));
-        const QString source = set.dir + QLatin1Char('/') + relative;
-        const QString bad = checkContent(pack, source, offset, len, masked);
+        const QString bad = checkContent(pack, e, set.dir + QLatin1Char('/') + relative);
         if (!bad.isEmpty())
             return bad;
     }
-    if (next != c - 1)
-        return QStringLiteral("members end at %1, the count word is at %2").arg(next).arg(c - 1);
+    const qint64 countAt = qint64(pack.layout().countPosition) - 1;
+    if (next >= 0 && next != countAt)
+        return QStringLiteral("members end at %1, the count word is at %2").arg(next).arg(countAt);
     return {};
 }
 

@@ -197,7 +197,7 @@ private slots:
         std::ifstream in(path.toLocal8Bit().constData(), std::ios::binary);
         wfpak::FileSource fileSource(f);
         wfpak::StreamSource streamSource(in);
-        for (wfpak::Source *source : std::initializer_list<wfpak::Source *>{&fileSource, &streamSource}) {
+        for (const wfpak::Source *source : std::initializer_list<const wfpak::Source *>{&fileSource, &streamSource}) {
             wfpak::Pack pack;
             QVERIFY(pack.open(*source));
             QCOMPARE(pack.layout().packStart, quint64(kExe.size()));
@@ -263,27 +263,31 @@ private slots:
         QCOMPARE(int(r.pack.error()), error);
     }
 
+    // A read reports its failure itself; the Pack keeps the open's outcome.
     void readsRefused()
     {
         Reading r(example());
         QVERIFY(r.ok);
         const wfpak::Entry intro = r.pack.entries()[0];
         char buffer[8];
-        QVERIFY(!r.pack.read(intro, buffer, 4));
-        QCOMPARE(r.pack.error(), Error::OutOfRange);
+        wfpak::ReadError why;
+        QVERIFY(!r.pack.read(intro, buffer, 4, &why));
+        QCOMPARE(why.error, Error::OutOfRange);
         QVERIFY(!r.pack.readRange(intro, 3, buffer, 3));
-        QVERIFY(!r.pack.readRange(intro, ~quint64(0), buffer, 2)); // from + len wraps
-        QCOMPARE(r.pack.error(), Error::OutOfRange);
-        QVERIFY(!r.pack.readRange({"made up", 20, 8}, 0, buffer, 8)); // runs into the count word
-        QCOMPARE(r.pack.error(), Error::EntryOutside);
-        QVERIFY(!r.pack.stream(intro, [](const unsigned char *, size_t) { return false; }));
-        QCOMPARE(r.pack.error(), Error::Stopped);
+        QVERIFY(!r.pack.readRange(intro, ~quint64(0), buffer, 2, &why)); // from + len wraps
+        QCOMPARE(why.error, Error::OutOfRange);
+        QVERIFY(!r.pack.readRange({"made up", 20, 8}, 0, buffer, 8, &why)); // runs into the count word
+        QCOMPARE(why.error, Error::EntryOutside);
+        QVERIFY(!r.pack.stream(intro, [](const unsigned char *, size_t) { return false; }, 4, &why));
+        QCOMPARE(why.error, Error::Stopped);
         QVERIFY(!r.pack.find("intro.tx"));
-        QCOMPARE(r.pack.error(), Error::NotFound);
-        QVERIFY(!r.pack.readRaw(60, buffer, 5));
+        QVERIFY(!r.pack.readRaw(60, buffer, 5, &why));
+        QCOMPARE(why.error, Error::OutOfRange);
         QVERIFY(r.pack.readRaw(62, buffer, 2) && buffer[1] == '\xfd');
+        QCOMPARE(r.pack.error(), Error::None);
+        QVERIFY(r.pack.errorText().empty());
         wfpak::Pack closed;
-        QVERIFY(!closed.read(intro, buffer, 8) && !closed.errorText().empty());
+        QVERIFY(!closed.read(intro, buffer, 8, &why) && !why.text.empty());
         // A name given twice: the first in index order.
         Reading twice(example("a\r7\r5\rA\r12\r12\r"));
         QCOMPARE(twice.entry(*twice.pack.find("a")), QByteArray("Hello"));
@@ -323,7 +327,7 @@ private slots:
             markers += QByteArray::fromHex("01000000") + "QUILDX";
         Reading crafted(markers, {});
         QVERIFY(!crafted.pack.openLastTrailer(crafted.source, {}));
-        QVERIFY(QString::fromStdString(crafted.pack.errorText()).contains("gave up after 64 markers"));
+        QVERIFY(QString::fromStdString(crafted.pack.errorText()).contains("gave up after"));
     }
 };
 

@@ -64,12 +64,13 @@ bool extract(wfpak::Pack &pack, const wfpak::Entry &entry, const QString &base, 
         return false;
     }
     bool written = true;
+    wfpak::ReadError failure;
     const bool read = pack.stream(entry, [&](const unsigned char *data, std::size_t n) {
         // writeAll retries a short write, so a full disk reports its reason.
         return written = writeAll(out, reinterpret_cast<const char *>(data), qint64(n));
-    });
+    }, 64 * 1024, &failure);
     if (!read || !out.commit()) {
-        error = written && !read ? QString::fromStdString(pack.errorText())
+        error = written && !read ? QString::fromStdString(failure.text)
                                  : QStringLiteral("cannot write %1: %2").arg(quotedName(target), out.errorString());
         out.cancelWriting();
         return false;

@@ -3,7 +3,7 @@
 // trailer after the previous trailer, and a game reads only the newest.
 // Following each trailer down finds them all and the executable's bytes
 // from before the first append.
-#include "reader/PakReader.h"
+#include <wfpak/PakReader.h>
 #include <vector>
 
 namespace wf {

@@ -10,7 +10,7 @@
 
 namespace wf {
 
-bool QFileSource::readAt(std::uint64_t offset, void *buffer, std::size_t len)
+bool QFileSource::readAt(std::uint64_t offset, void *buffer, std::size_t len) const
 {
     if (offset > size() || len > size() - offset || !m_file.seek(qint64(offset)))
         return false;

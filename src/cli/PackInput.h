@@ -2,7 +2,7 @@
 // What list, verify and extract share: the key options, opening a pack
 // file through the game-side reader, and turning an entry's name into a
 // path that stays inside a directory.
-#include "reader/PakReader.h"
+#include <wfpak/PakReader.h>
 #include <QFile>
 #include <QString>
 #include <memory>
@@ -12,12 +12,13 @@ class QCommandLineParser;
 
 namespace wf {
 
-// The reader's view of an open QFile.
+// The reader's view of an open QFile. It seeks: one thread at a time, as
+// the commands read.
 class QFileSource final : public wfpak::Source {
 public:
     explicit QFileSource(QFile &file) : m_file(file) {}
     std::uint64_t size() const override { return std::uint64_t(m_file.size()); }
-    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) override;
+    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override;
 
 private:
     QFile &m_file;

@@ -12,8 +12,6 @@ namespace wf {
 
 namespace {
 
-constexpr quint64 kMaxFiller = 499;
-
 class Report {
 public:
     void info(const QString &text) { std::printf("  %s\n", qPrintable(text)); }
@@ -28,13 +26,14 @@ public:
 // A filler's length, and no byte above `highest` (the writer never draws one).
 void checkFiller(wfpak::Pack &pack, const char *which, quint64 from, quint64 length, int highest, Report &report)
 {
-    if (length > kMaxFiller)
+    if (length > wfpak::kMaxFiller)
         report.problem(QStringLiteral("the %1 filler is %2 bytes long; a pack's is at most 499").arg(which).arg(length));
     std::vector<unsigned char> bytes(std::size_t(qMin<quint64>(length, 1 << 16)));
     for (quint64 done = 0; done < length;) {
         const std::size_t n = std::size_t(qMin<quint64>(bytes.size(), length - done));
-        if (!pack.readRaw(from + done, bytes.data(), n))
-            return report.problem(QString::fromStdString(pack.errorText()));
+        wfpak::ReadError why;
+        if (!pack.readRaw(from + done, bytes.data(), n, &why))
+            return report.problem(QString::fromStdString(why.text));
         for (std::size_t i = 0; i < n; ++i) {
             if (bytes[i] > highest)
                 return report.problem(QStringLiteral("the %1 filler holds the byte %2 at offset %3; its bytes are at "
@@ -57,8 +56,9 @@ void checkMembers(wfpak::Pack &pack, Report &report)
             report.problem(QStringLiteral("entry %1 (%2) starts at offset %3, not right after the one before it (%4)")
                                    .arg(k + 1).arg(entryName(e.name)).arg(e.offset).arg(expected));
         expected = quint64(e.offset) + e.size;
-        if (!pack.stream(e, [](const unsigned char *, std::size_t) { return true; }))
-            report.problem(QString::fromStdString(pack.errorText()));
+        wfpak::ReadError why;
+        if (!pack.stream(e, [](const unsigned char *, std::size_t) { return true; }, 64 * 1024, &why))
+            report.problem(QString::fromStdString(why.text));
         if (const wfpak::Entry *first = pack.find(e.name); first != &e)
             report.problem(QStringLiteral("entry %1 (%2) has the name of entry %3; a game looking it up finds only that one")
                                    .arg(k + 1).arg(entryName(e.name)).arg(first - entries.data() + 1));
@@ -90,6 +90,7 @@ void compareWithProject(wfpak::Pack &pack, const QString &dir, Report &report)
         }
         quint64 at = 0;
         bool same = true;
+        wfpak::ReadError failure;
         const bool read = pack.stream(e, [&](const unsigned char *data, std::size_t n) {
             if (f.read(reinterpret_cast<char *>(file.data()), qint64(n)) != qint64(n))
                 return same = false;
@@ -98,12 +99,12 @@ void compareWithProject(wfpak::Pack &pack, const QString &dir, Report &report)
                     return same = false;
             }
             return true;
-        }, file.size());
+        }, file.size(), &failure);
         if (!same)
             report.problem(QStringLiteral("%1 differs from the file in %2 at byte %3")
                                    .arg(entryName(e.name), quotedName(dir)).arg(at));
         else if (!read)
-            report.problem(QString::fromStdString(pack.errorText()));
+            report.problem(QString::fromStdString(failure.text));
     }
 }
 

@@ -1,12 +1,12 @@
 #include "options/HexVal.h"
-#include "reader/PakReader.h"
+#include <wfpak/KeyText.h>
 
 namespace wf {
 
+// One rule for the tool and for the game: the reader a game takes in holds
+// it. Characters outside ASCII end the digits either way.
 qint32 hexval(const QString &text)
 {
-    // One rule for the tool and for the game: the reader a game copies holds
-    // it. Characters outside ASCII end the digits either way.
     return wfpak::hexval(text.toStdString());
 }
 
@@ -17,12 +17,8 @@ quint32 headerMask(const QString &text)
 
 std::array<quint8, 4> keyBytes(const QString &basicKey)
 {
-    std::array<quint8, 4> k{};
-    for (int i = 0; i < 4; ++i) {
-        // Two characters give at most FF, which stays positive in 16 bits.
-        k[size_t(i)] = quint8(hexval(basicKey.mid(2 * i, 2)));
-    }
-    return k;
+    const std::array<std::uint8_t, 4> k = wfpak::keyBytesFromText(basicKey.toStdString());
+    return {k[0], k[1], k[2], k[3]};
 }
 
 } // namespace wf

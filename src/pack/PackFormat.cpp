@@ -65,7 +65,7 @@ int scaled(float r, int range)
 
 QByteArray filler(RandomSource &random, int byteRange)
 {
-    const int length = scaled(random.draw(), 500);
+    const int length = scaled(random.draw(), kMaxFillerLength + 1);
     QByteArray bytes(length, Qt::Uninitialized);
     for (int i = 0; i < length; ++i)
         bytes[i] = char(scaled(random.draw(), byteRange));

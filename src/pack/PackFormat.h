@@ -17,16 +17,19 @@
 #include <QString>
 #include <QtGlobal>
 #include <array>
+#include <wfpak/PakLimits.h>
 
 namespace wf {
 
 class RandomSource;
 
-inline constexpr int kMaxPackFiles = 10000;
+// The limits are the reader's: one header for the writer and the game.
+inline constexpr int kMaxPackFiles = int(wfpak::kMaxEntries);
 // Offsets, sizes and positions are signed 32-bit in the format.
-inline constexpr qint64 kMaxPackBytes = 0x7FFFFFFF;
-inline constexpr char kTrailerMarker[] = "QUILDX";
-inline constexpr int kTrailerLength = 10;
+inline constexpr qint64 kMaxPackBytes = wfpak::kMaxWord;
+inline constexpr int kMaxFillerLength = int(wfpak::kMaxFiller);
+using wfpak::kTrailerMarker;
+inline constexpr int kTrailerLength = int(wfpak::kTrailerLength);
 
 // The key cycle: byte j of a run is XORed with K(3 - j mod 4), so each run
 // starts with K3. Each member's data is a run of its own; the index is one run.

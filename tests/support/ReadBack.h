@@ -1,6 +1,6 @@
 #pragma once
 // Reads a pack back the way a game does, through the game-side reader.
-#include "reader/PakReader.h"
+#include <wfpak/PakReader.h>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -20,8 +20,9 @@ inline QStringList members(const QByteArray &file, const char *key = nullptr, co
     QStringList out;
     for (const wfpak::Entry &e : pack.entries()) {
         QByteArray data(qsizetype(e.size), Qt::Uninitialized);
-        if (!pack.read(e, data.data(), size_t(data.size())))
-            return {QStringLiteral("error: ") + QString::fromStdString(pack.errorText())};
+        wfpak::ReadError why;
+        if (!pack.read(e, data.data(), size_t(data.size()), &why))
+            return {QStringLiteral("error: ") + QString::fromStdString(why.text)};
         out << QString::fromStdString(e.name) + QLatin1Char('=') + QString::fromLatin1(data);
     }
     return out;

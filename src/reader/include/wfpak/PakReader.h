@@ -1,7 +1,23 @@
 /*
  * Wrenfold pack reader: reads Data.Pak, stand-alone or appended to a game's
- * executable. Plain C++17, no dependency beyond the standard library; copy
- * PakReader.h and PakReader.cpp into your game.
+ * executable. Plain C++17, no dependency beyond the standard library. Take
+ * it in with add_subdirectory, find_package(wfpak) or pkg-config (see the
+ * README), or copy the folder; C and other languages use wfpak.h.
+ *
+ * Threads: open a Pack on one thread. Once it is open, find, read,
+ * readRange, stream and readRaw are const and may run on any number of
+ * threads at once over one Pack, as long as its Source's readAt may (the
+ * file sources and openFile read by position; StreamSource does not). A
+ * read reports its failure by its result and an optional ReadError; the
+ * Pack's error() and errorText() belong to the open only.
+ *
+ * Memory and time: opening keeps the index's own bytes plus a fixed amount
+ * per entry (a few dozen bytes, and a 4-byte slot in the name table) and
+ * never more, whatever the file's size; it reads the header, the count and
+ * the index, each byte once. A name over 65,535 bytes, a count the index
+ * cannot hold, or a trailer whose pack has over 499 bytes of filler is an
+ * error before anything grows. Reads allocate nothing (stream holds one
+ * chunk).
  *
  * Copyright (c) 2026 Wrenfold developers
  *
@@ -22,48 +38,53 @@
  * 3. This notice may not be removed or altered from any source distribution.
  */
 #pragma once
+#include <wfpak/KeyText.h>
+#include <wfpak/PakLimits.h>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace wfpak {
 
 // ---------------------------------------------------------------- sources
 
-// Random access to the bytes of a file, with 64-bit offsets.
+// Random access to the bytes of a file, with 64-bit offsets. readAt is
+// const: a Pack calls it from every thread that reads.
 class Source {
 public:
     virtual ~Source() = default;
     virtual std::uint64_t size() const = 0;
     // Reads exactly `len` bytes at `offset`; false when they are not all
     // there or the read fails.
-    virtual bool readAt(std::uint64_t offset, void *buffer, std::size_t len) = 0;
+    virtual bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const = 0;
 };
 
-// Bytes already in memory; they must outlive the source.
+// Bytes already in memory; they must outlive the source. Any thread.
 class MemorySource final : public Source {
 public:
     MemorySource(const void *data, std::size_t size) : m_data(static_cast<const unsigned char *>(data)), m_size(size) {}
     std::uint64_t size() const override { return m_size; }
-    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) override;
+    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override;
 
 private:
     const unsigned char *m_data;
     std::size_t m_size;
 };
 
-// A FILE* opened for binary reading ("rb"); the caller keeps it open.
+// A FILE* opened for binary reading ("rb"); the caller keeps it open. Reads
+// by position through its descriptor (pread; ReadFile at an offset on
+// Windows), never moving the FILE's position: any thread.
 class FileSource final : public Source {
 public:
     explicit FileSource(std::FILE *file);
     std::uint64_t size() const override { return m_size; }
-    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) override;
+    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override;
 
 private:
     std::FILE *m_file;
@@ -71,12 +92,12 @@ private:
 };
 
 // A std::istream opened in binary mode (an std::ifstream, say); the caller
-// keeps it open.
+// keeps it open. A stream has one position: one thread at a time.
 class StreamSource final : public Source {
 public:
     explicit StreamSource(std::istream &stream);
     std::uint64_t size() const override { return m_size; }
-    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) override;
+    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override;
 
 private:
     std::istream &m_stream;
@@ -85,13 +106,6 @@ private:
 
 // ---------------------------------------------------------------- key
 
-// The tool's rule for key and mask texts: spaces, tabs and line feeds are
-// skipped wherever they stand; hexadecimal digits of either case are read up
-// to the first other character (no digit gives 0); at most eight significant
-// digits count, further ones are ignored. Up to FFFF the value is a signed
-// 16-bit number, above it a signed 32-bit number.
-std::int32_t hexval(const std::string &text);
-
 struct Key {
     std::array<std::uint8_t, 4> bytes{}; // K0..K3
     std::uint32_t mask = 0;              // the Header Mask M
@@ -99,10 +113,7 @@ struct Key {
     // A pack built without encryption reads with Key{} (all zero).
     // From the Basic Key and Header Mask texts, either as the initialisation
     // line passes them ("$5D5D5D5D") or as the tool's boxes hold them
-    // ("5D5D5D5D"): one leading '$' is dropped. K0 is hexval of characters
-    // 1-2 of the key text, K1 of 3-4, K2 of 5-6, K3 of 7-8 (a slice past the
-    // end is what remains, maybe empty). Texts are UTF-8; characters are
-    // counted as the tool's boxes count them (UTF-16 units).
+    // ("5D5D5D5D"): one leading '$' is dropped, then the rules of KeyText.h.
     static Key fromTexts(const std::string &basicKey, const std::string &headerMask);
 };
 
@@ -110,7 +121,7 @@ struct Key {
 
 enum class Error {
     None,
-    Io,             // the source could not be read
+    Io,             // the source could not be read (or the file opened)
     NoTrailer,      // a trailer was asked for and there is none
     TooShort,       // fewer bytes than the smallest pack
     TrailerOutside, // the trailer word points before the file or past its end
@@ -122,6 +133,14 @@ enum class Error {
     NotFound,       // no entry of that name
     OutOfRange,     // a read beyond the entry's end, or a buffer too small
     Stopped,        // a stream's sink asked to stop
+    NameTooLong,    // a name over 65,535 bytes
+    BadFiller,      // a trailer's pack with a filler over 499 bytes
+};
+
+// Why a read failed; pass one to a read to learn it.
+struct ReadError {
+    Error error = Error::None;
+    std::string text;
 };
 
 struct Entry {
@@ -160,19 +179,31 @@ public:
         Trailer,    // the last ten bytes must be a trailer
     };
 
+    Pack();
+    ~Pack();
+    Pack(Pack &&) noexcept;
+    Pack &operator=(Pack &&) noexcept;
+
+    // Opens and keeps the file at `path` (UTF-8 on every platform; UTF-16
+    // for the wide-character API on Windows), closed with the Pack, then
+    // as open() does.
+    bool openFile(const std::string &path, const Key &key = Key(), Find find = Find::Auto);
+
     // Opens the pack in `source`, which must outlive the Pack. With Auto, a
     // file whose last ten bytes end in "QUILDX" is first read through that
     // trailer; if that gives no pack, the whole file is tried as a
     // stand-alone pack (whose trailing filler may end in those letters by
     // chance). The pack found is the newest one appended.
-    bool open(Source &source, const Key &key = Key(), Find find = Find::Auto);
+    bool open(const Source &source, const Key &key = Key(), Find find = Find::Auto);
 
     // For an executable whose last ten bytes are no trailer (something was
     // added after the append): opens the pack of the last "QUILDX" in the
-    // file whose word gives a pack that reads. Searches the whole file.
-    bool openLastTrailer(Source &source, const Key &key = Key());
+    // file whose word gives a pack that reads. Scans the file once from its
+    // end; the candidates' own reads together stop at the file's size.
+    bool openLastTrailer(const Source &source, const Key &key = Key());
 
     bool isOpen() const { return m_source != nullptr; }
+    // The last open's outcome.
     Error error() const { return m_error; }
     const std::string &errorText() const { return m_errorText; }
     const Layout &layout() const { return m_layout; }
@@ -180,37 +211,43 @@ public:
     // In index order.
     const std::vector<Entry> &entries() const { return m_entries; }
     // Case-insensitive (ASCII letters), '/' and '\' alike; the first entry
-    // of that name in index order, or nullptr (error() is then NotFound).
-    const Entry *find(const std::string &name);
+    // of that name in index order, or nullptr.
+    const Entry *find(const std::string &name) const;
 
     // The entry's bytes, unmasked. read() needs capacity >= entry.size.
-    bool read(const Entry &entry, void *buffer, std::size_t capacity);
+    bool read(const Entry &entry, void *buffer, std::size_t capacity, ReadError *error = nullptr) const;
     // `len` bytes from byte `from` of the entry.
-    bool readRange(const Entry &entry, std::uint64_t from, void *buffer, std::size_t len);
+    bool readRange(const Entry &entry, std::uint64_t from, void *buffer, std::size_t len,
+                   ReadError *error = nullptr) const;
     // Hands the entry to `sink` in chunks of at most `chunk` bytes, never
     // holding it whole; the sink returns false to stop (error Stopped).
     using Sink = std::function<bool(const unsigned char *data, std::size_t len)>;
-    bool stream(const Entry &entry, const Sink &sink, std::size_t chunk = 64 * 1024);
+    bool stream(const Entry &entry, const Sink &sink, std::size_t chunk = 64 * 1024, ReadError *error = nullptr) const;
     // Bytes of the pack as stored (masked), for checking fillers.
-    bool readRaw(std::uint64_t packOffset, void *buffer, std::size_t len);
+    bool readRaw(std::uint64_t packOffset, void *buffer, std::size_t len, ReadError *error = nullptr) const;
 
     // The leading filler's length: offset of the first entry - 4, or C - 5
     // with no entries.
     std::uint64_t leadingFiller() const;
 
 private:
-    bool openTrailer(Source &source, std::uint64_t trailerStart);
-    bool parse(Source &source, std::uint64_t start, std::uint64_t end);
-    bool parseIndex(Source &source, std::uint64_t start, std::uint64_t end);
-    bool entryInside(const Entry &entry);
+    bool openTrailer(const Source &source, std::uint64_t trailerStart);
+    bool parse(const Source &source, std::uint64_t start, std::uint64_t end);
+    bool parseIndex(const Source &source, std::uint64_t start, std::uint64_t end);
+    bool checkFillers();
+    bool entryInside(const Entry &entry, ReadError *error) const;
+    void buildNameTable();
     bool fail(Error error, const std::string &text);
     void reset();
 
-    Source *m_source = nullptr;
+    std::unique_ptr<Source> m_owned; // openFile's file
+    const Source *m_source = nullptr;
     Key m_key;
+    bool m_plain = true; // an all-zero key: nothing to unmask
     Layout m_layout;
     std::vector<Entry> m_entries;
-    std::unordered_map<std::string, std::size_t> m_byName;
+    // Open addressing over folded names: entry index + 1, 0 for an empty slot.
+    std::vector<std::uint32_t> m_table;
     Error m_error = Error::None;
     std::string m_errorText;
 };

@@ -1,0 +1,37 @@
+// What the reader's units share; not part of the public headers.
+#pragma once
+#include <wfpak/PakReader.h>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace wfpak {
+namespace detail {
+
+inline bool inside(std::uint64_t offset, std::size_t len, std::uint64_t size)
+{
+    return offset <= size && len <= size - offset;
+}
+
+inline std::string num(std::uint64_t v)
+{
+    return std::to_string(v);
+}
+
+inline std::uint32_t le32(const unsigned char *p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// A name as messages show it: quoted, control bytes as '?', long ones cut.
+std::string shown(const std::string &name);
+
+// Byte j of a run is XORed with K(3 - j mod 4); `j0` is the run index of p[0].
+void unmask(unsigned char *p, std::size_t len, std::uint64_t j0, const std::array<std::uint8_t, 4> &k);
+
+// The file at a UTF-8 path, read by position; null and `why` when it
+// cannot be opened.
+std::unique_ptr<Source> openFileSource(const std::string &path, std::string &why);
+
+} // namespace detail
+} // namespace wfpak
