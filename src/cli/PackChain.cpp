@@ -1,26 +1,27 @@
 #include "cli/PackChain.h"
+#include <wfpak/PakLimits.h>
 #include <cstring>
 
 namespace wf {
 
 namespace {
 
-constexpr std::uint64_t kTrailerLength = 10;
-constexpr std::uint64_t kMaxFiller = 499;
+using wfpak::kMaxFiller;
+using wfpak::kTrailerLength;
 
 // The first `length` bytes of another source: the file as it was before a
 // later append.
 class PrefixSource final : public wfpak::Source {
 public:
-    PrefixSource(wfpak::Source &whole, std::uint64_t length) : m_whole(whole), m_length(length) {}
+    PrefixSource(const wfpak::Source &whole, std::uint64_t length) : m_whole(whole), m_length(length) {}
     std::uint64_t size() const override { return m_length; }
-    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) override
+    bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override
     {
         return offset <= m_length && len <= m_length - offset && m_whole.readAt(offset, buffer, len);
     }
 
 private:
-    wfpak::Source &m_whole;
+    const wfpak::Source &m_whole;
     std::uint64_t m_length;
 };
 
