@@ -1,0 +1,24 @@
+# The adapters' tests, against the real SDL2 and PhysicsFS, on packs that
+# WFPAK_PACK_TOOL builds in a scratch folder of the build tree.
+enable_language(CXX)
+find_package(Threads REQUIRED)
+add_library(wfpak_pack_fixture STATIC ${CMAKE_CURRENT_LIST_DIR}/PackFixture.cpp ${CMAKE_CURRENT_LIST_DIR}/PackFixture.h)
+target_compile_features(wfpak_pack_fixture PUBLIC cxx_std_17)
+target_include_directories(wfpak_pack_fixture PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+set_target_properties(wfpak_pack_fixture PROPERTIES AUTOMOC OFF)
+
+foreach(adapter sdl2 physfs)
+  string(TOUPPER ${adapter} option)
+  if(WFPAK_${option})
+    add_executable(tst_wfpak_${adapter} ${CMAKE_CURRENT_LIST_DIR}/tst_wfpak_${adapter}.cpp)
+    set_target_properties(tst_wfpak_${adapter} PROPERTIES AUTOMOC OFF)
+    target_link_libraries(tst_wfpak_${adapter} PRIVATE wfpak::${adapter} wfpak_pack_fixture Threads::Threads)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+      target_compile_options(tst_wfpak_${adapter} PRIVATE -Wall -Wextra)
+    endif()
+    add_test(NAME wfpak_${adapter}
+             COMMAND tst_wfpak_${adapter} ${WFPAK_PACK_TOOL} ${CMAKE_CURRENT_BINARY_DIR}/wfpak_${adapter}_scratch)
+    set_tests_properties(wfpak_${adapter} PROPERTIES
+      ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy" TIMEOUT 120)
+  endif()
+endforeach()
