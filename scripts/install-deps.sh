@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   xvfb xdotool xauth openbox wmctrl
   libclang-rt-14-dev clang
+  libsdl2-dev libphysfs-dev
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
