@@ -15,18 +15,20 @@ endif()
 # A static library (position-independent, so a game's own shared library can
 # hold it) over the reader. Built here, it brings SDL2 or PhysicsFS along;
 # installed, it names neither: the game links them as it already does.
-function(wfpak_adapter target alias source header dependency)
+function(wfpak_adapter name source header dependency)
+  set(target wfpak_${name})
   add_library(${target} STATIC ${CMAKE_CURRENT_LIST_DIR}/src/${source}
                                ${CMAKE_CURRENT_LIST_DIR}/include/wfpak/${header})
-  add_library(${alias} ALIAS ${target})
+  add_library(wfpak::${name} ALIAS ${target})
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_LIST_DIR}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${target} PUBLIC wfpak::reader $<BUILD_INTERFACE:${dependency}>)
   set_target_properties(${target} PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF
-                                             POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
+                                             POSITION_INDEPENDENT_CODE ON AUTOMOC OFF
+                                             EXPORT_NAME ${name})
   if(CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic $<$<BOOL:${WFPAK_WERROR}>:-Werror>)
   endif()
   install(TARGETS ${target} EXPORT wfpakTargets
           ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
@@ -36,7 +38,7 @@ endfunction()
 
 if(WFPAK_SDL2)
   find_package(SDL2 REQUIRED)
-  wfpak_adapter(wfpak_sdl2 wfpak::sdl2 wfpak_sdl2.c wfpak_sdl2.h SDL2::SDL2)
+  wfpak_adapter(sdl2 wfpak_sdl2.c wfpak_sdl2.h SDL2::SDL2)
 endif()
 
 if(WFPAK_PHYSFS)
@@ -59,7 +61,7 @@ if(WFPAK_PHYSFS)
       INTERFACE_LINK_LIBRARIES "${WFPAK_PHYSFS_LIBRARY}")
     set(wfpak_physfs_dependency wfpak_physfs_dependency)
   endif()
-  wfpak_adapter(wfpak_physfs wfpak::physfs wfpak_physfs.c wfpak_physfs.h ${wfpak_physfs_dependency})
+  wfpak_adapter(physfs wfpak_physfs.c wfpak_physfs.h ${wfpak_physfs_dependency})
 endif()
 
 if((WFPAK_SDL2 OR WFPAK_PHYSFS) AND WFPAK_PACK_TOOL)
