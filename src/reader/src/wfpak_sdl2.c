@@ -36,8 +36,8 @@ static Sint64 SDLCALL entry_seek(SDL_RWops *rw, Sint64 offset, int whence)
     }
     /* Compared before adding, so that no offset can overflow the sum. */
     if (offset < -base || offset > s->size - base)
-        return SDL_SetError("wfpak: seek to %" SDL_PRIs64 " from %" SDL_PRIs64 " lies outside the entry's %"
-                            SDL_PRIs64 " bytes", offset, base, s->size);
+        return SDL_SetError("wfpak: seek to %lld from %lld lies outside the entry's %lld bytes", (long long)offset,
+                            (long long)base, (long long)s->size);
     s->pos = base + offset;
     return s->pos;
 }
