@@ -156,15 +156,28 @@ void oddNames(const fs::path &scratch)
                               {"\\lead.txt", b("lead")}, {"x\\\\y.txt", b("double")}, {"c:\\evil.txt", b("colon")},
                               {"..\\up.txt", b("up")}, {"d\\.\\e.txt", b("dot")}, {"a\\b.txt\\in.txt", b("through")},
                               {"h\\i.txt", b("hi")}, {"h", b("h file")}, {"", b("empty")},
-                              {"caf\xE9 \x80.txt", b("cp1252")}, {"ch\xC5\x93ur.txt", b("utf8")}, {"x/z.txt", b("slash")}}));
+                              {"caf\xE9 \x80.txt", b("cp1252")}, {"ch\xC5\x93ur.txt", b("utf8")}, {"x/z.txt", b("slash")},
+                              {"\xC0\xAF.txt", b("overlong")}}));
     CHECK(wfpak_physfs_mount(pak.string().c_str(), nullptr, nullptr, "/", 1));
-    CHECK(listing("/") == (std::set<std::string>{"a", "A", "lead.txt", "x", "h", "caf\xC3\xA9 \xE2\x82\xAC.txt", "ch\xC5\x93ur.txt"}));
+    CHECK(listing("/") == (std::set<std::string>{"a", "A", "lead.txt", "x", "h", "caf\xC3\xA9 \xE2\x82\xAC.txt",
+                                                "ch\xC5\x93ur.txt", "\xC3\x80\xC2\xAF.txt"}));
     CHECK(listing("a") == std::set<std::string>{"b.txt"});
     CHECK(listing("x") == (std::set<std::string>{"y.txt", "z.txt"}));
     CHECK(readWhole("a/b.txt") == b("first"));
     CHECK(readWhole("A/B.TXT") == b("case"));
     CHECK(readWhole("caf\xC3\xA9 \xE2\x82\xAC.txt") == b("cp1252"));
     CHECK(PHYSFS_isDirectory("h") && readWhole("h/i.txt") == b("hi"));
+    // The enumeration stops where the callback says.
+    struct Count { int calls; PHYSFS_EnumerateCallbackResult answer; };
+    const PHYSFS_EnumerateCallback counted = [](void *data, const char *, const char *) {
+        auto *c = static_cast<Count *>(data);
+        ++c->calls;
+        return c->answer;
+    };
+    Count stop{0, PHYSFS_ENUM_STOP}, error{0, PHYSFS_ENUM_ERROR};
+    CHECK(PHYSFS_enumerate("/", counted, &stop) && stop.calls == 1);
+    CHECK(!PHYSFS_enumerate("x", counted, &error) && error.calls == 1);
+    CHECK_EQ(PHYSFS_getLastErrorCode(), PHYSFS_ERR_APP_CALLBACK);
     CHECK(PHYSFS_unmount(pak.string().c_str()));
 }
 
