@@ -167,6 +167,7 @@ void oddNames(const fs::path &scratch)
     CHECK(readWhole("A/B.TXT") == b("case"));
     CHECK(readWhole("caf\xC3\xA9 \xE2\x82\xAC.txt") == b("cp1252"));
     CHECK(PHYSFS_isDirectory("h") && readWhole("h/i.txt") == b("hi"));
+    CHECK(!PHYSFS_exists("a/b.txt/in.txt"));
     // The enumeration stops where the callback says.
     struct Count { int calls; PHYSFS_EnumerateCallbackResult answer; };
     const PHYSFS_EnumerateCallback counted = [](void *data, const char *, const char *) {
@@ -174,7 +175,8 @@ void oddNames(const fs::path &scratch)
         ++c->calls;
         return c->answer;
     };
-    Count stop{0, PHYSFS_ENUM_STOP}, error{0, PHYSFS_ENUM_ERROR};
+    Count stop{0, PHYSFS_ENUM_STOP}, error{0, PHYSFS_ENUM_ERROR}, all{0, PHYSFS_ENUM_OK};
+    CHECK(PHYSFS_enumerate("a", counted, &all) && all.calls == 1); // the second a\b.txt is not there
     CHECK(PHYSFS_enumerate("/", counted, &stop) && stop.calls == 1);
     CHECK(!PHYSFS_enumerate("x", counted, &error) && error.calls == 1);
     CHECK_EQ(PHYSFS_getLastErrorCode(), PHYSFS_ERR_APP_CALLBACK);
@@ -201,6 +203,7 @@ int main(int argc, char **argv)
         return 1;
 
     CHECK(wfpak_physfs_mount(plain.c_str(), nullptr, nullptr, nullptr, 1));
+    CHECK_EQ(PHYSFS_getLastErrorCode(), PHYSFS_ERR_OK); // other archivers' refusals are no error
     browses(packs.plainDir, "");
     independent("", big);
     // PhysicsFS's own rules: mounting again succeeds and changes nothing; an
