@@ -23,3 +23,19 @@ foreach(adapter sdl2 physfs)
       ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy" TIMEOUT 120)
   endif()
 endforeach()
+
+# The adapters are copied into games built by other compilers: strict C99
+# under clang too.
+find_program(WFPAK_CLANG NAMES clang clang-14)
+if(WFPAK_CLANG)
+  foreach(adapter sdl2 physfs)
+    string(TOUPPER ${adapter} option)
+    if(WFPAK_${option})
+      add_test(NAME wfpak_${adapter}_clang
+               COMMAND ${WFPAK_CLANG} -std=c99 -Wall -Wextra -Werror -pedantic -fsyntax-only
+                       "-I$<JOIN:$<TARGET_PROPERTY:wfpak_${adapter},INCLUDE_DIRECTORIES>,;-I>"
+                       ${CMAKE_CURRENT_LIST_DIR}/../src/wfpak_${adapter}.c
+               COMMAND_EXPAND_LISTS)
+    endif()
+  endforeach()
+endif()
