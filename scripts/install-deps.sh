@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   xvfb xdotool xauth openbox wmctrl
   libclang-rt-14-dev clang
+  libsdl2-dev libphysfs-dev
 )
 # `make bench` adds what its reader figures compare with.
 if [ "${1:-}" = --bench ]; then
