@@ -9,24 +9,17 @@
 #include "project/ProjectFiles.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <cstdio>
 
 namespace wf {
 
 namespace {
 
-qint64 totalSize(const QStringList &rows)
-{
-    qint64 total = 0;
-    for (const QString &row : rows)
-        total += QFileInfo(nativePath(row, QString::fromLatin1(kProjectDir))).size();
-    return total;
-}
-
 int build(const BuildPlan &plan, bool quiet)
 {
-    Progress progress(quiet, int(plan.rows.size()), totalSize(plan.rows));
+    // Counted as the build goes: measuring every file first would cost a
+    // system call per member.
+    Progress progress(quiet, int(plan.rows.size()));
     BuildHooks hooks;
     hooks.turn = [&](const BuildProgress &at) { progress.update(at.packed, at.bytes); };
     const BuildResult result = runBuild(plan, hooks);

@@ -13,6 +13,9 @@ class QSaveFile;
 
 namespace wf {
 
+namespace platform {
+class WriteBack;
+}
 class PackWriter;
 class RandomSource;
 
@@ -40,6 +43,7 @@ private:
     PackKey m_key;
     RandomSource &m_random;
     std::unique_ptr<QSaveFile> m_out;
+    std::unique_ptr<platform::WriteBack> m_writeBack; // after m_out: ends before it closes
     std::unique_ptr<PackWriter> m_writer;
     qint64 m_writeBackFrom = 0;
 };
