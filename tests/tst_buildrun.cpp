@@ -123,6 +123,47 @@ private slots:
         QCOMPARE(project.read("Data.Pak"), QByteArray("earlier"));
         QCOMPARE(project.rootEntries(), (QStringList{"Data.Pak", "a.bin"}));
     }
+
+    // A member is measured once, when it is opened, and read for exactly
+    // that size: one that grows while it is packed is packed as it was
+    // measured; one that shrinks fails the build.
+    void memberChangesWhileItIsPacked_data()
+    {
+        QTest::addColumn<qint64>("changeTo"); // the member's size after its first chunk
+        QTest::addColumn<bool>("built");
+        const qint64 c = PackWriter::kChunk;
+        QTest::newRow("grows") << 3 * c + 100 << true;
+        QTest::newRow("one byte short") << 3 * c - 1 << false;
+        QTest::newRow("emptied") << qint64(0) << false;
+    }
+    void memberChangesWhileItIsPacked()
+    {
+        QFETCH(qint64, changeTo);
+        QFETCH(bool, built);
+        ScratchProject project;
+        const QByteArray original(3 * PackWriter::kChunk, 'm');
+        project.write("m.bin", original);
+        project.write("Data.Pak", "earlier");
+        BuildPlan plan;
+        plan.rows = QStringList{"m.bin"};
+        int turns = 0;
+        BuildHooks hooks;
+        hooks.turn = [&](const BuildProgress &) {
+            if (++turns == 2) // after the first chunk
+                project.write("m.bin", QByteArray(changeTo, 'g'));
+        };
+        const BuildResult r = runBuild(plan, hooks);
+        QCOMPARE(r.outcome == BuildOutcome::Built, built);
+        if (!built) {
+            QCOMPARE(r.message, (QStringList{"Cannot read \"m.bin\": it became shorter while it was packed",
+                                            "Data.Pak was not changed."}));
+            QCOMPARE(project.read("Data.Pak"), QByteArray("earlier"));
+            return;
+        }
+        // The first chunk as it was, the rest as rewritten, cut at the measured size.
+        const QByteArray packed = original.left(PackWriter::kChunk) + QByteArray(2 * PackWriter::kChunk, 'g');
+        QCOMPARE(readback::members(project.read("Data.Pak")), QStringList{"m.bin=" + QString::fromLatin1(packed)});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBuildRun)
