@@ -200,9 +200,9 @@ bool makeManyFilesSet(const QString &dir, DataSet &out, QString &error)
     return generate(dir, kinds, 17, out, error);
 }
 
-bool writeProfile(const QString &dir, const QStringList &rows, QString &error)
+bool writeProfile(const QString &dir, const QStringList &rows, QString &error, bool masked)
 {
-    QByteArray text = QByteArrayLiteral("Korvane Pak System Profile\r\n 0 \r\n 0 \r\n") + kBasicKey +
+    QByteArray text = QByteArrayLiteral("Korvane Pak System Profile\r\n") + (masked ? " 1 " : " 0 ") + "\r\n 0 \r\n" + kBasicKey +
                       "\r\nMygame.exe\r\n" + kHeaderMaskText + "\r\n";
     for (const QString &r : rows)
         text += r.toUtf8() + "\r\n";

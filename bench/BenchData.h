@@ -36,8 +36,9 @@ inline constexpr char kHeaderMaskText[] = "5B19C7E4";
 inline constexpr quint32 kHeaderMask = 0x5B19C7E4;
 inline constexpr quint8 kKey[4] = {0x1A, 0x2B, 0x3C, 0x4D}; // K0..K3
 
-// Writes DIR/PakProfile.QXT: plain, not appended, ticking `rows`.
-bool writeProfile(const QString &dir, const QStringList &rows, QString &error);
+// Writes DIR/PakProfile.QXT: plain (or masked with the keys above), not
+// appended, ticking `rows`.
+bool writeProfile(const QString &dir, const QStringList &rows, QString &error, bool masked = false);
 
 // Set by SIGINT/SIGTERM; long loops stop early so the temporary data is removed.
 bool stopRequested();

@@ -84,7 +84,7 @@ private:
     void Form_Unload();
     void applyProfile();
     QString buildPack();
-    bool buildTurn(int row);
+    void buildTurn(int row);
     void focusList();
     void setAllTicks(bool ticked);
     void tickBatch(const std::function<void()> &change);

@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "app/TickBox.h"
 #include "app/TickList.h"
+#include "pack/BuildPlan.h"
 #include "project/Profile.h"
 #include "project/DirWalk.h"
 #include "project/ProjectFiles.h"
@@ -43,16 +44,17 @@ void Form1::applyProfile()
         [&] { return p.exeName && (Text1->setText(*p.exeName), true); },
         [&] { return p.headerMask && (Text3->setText(*p.headerMask), true); },
     };
-    const bool complete = std::all_of(std::begin(steps), std::end(steps), [](const auto &step) { return step(); });
+    std::all_of(std::begin(steps), std::end(steps), [](const auto &step) { return step(); });
 
     QCoreApplication::processEvents();
     // As DirWalk does, but the profile's rows are matched in the walk's own
     // order, where the texts lie in memory one after another: on 100,000
-    // rows that is several times quicker than in the list's order.
+    // rows that is several times quicker than in the list's order. The
+    // same rule picks the rows a build without a window packs.
     QStringList walked;
     const QString here = QString::fromLatin1(wf::kProjectDir);
     wf::DirWalk(here, here, walked);
-    const QVector<int> named = complete ? wf::rowsNamedBy(walked, p.rows) : QVector<int>();
+    const QVector<int> named = wf::rowsTickedBy(p, walked);
     const QVector<int> landed = List1->AddItems(walked);
     // Rows are ticked again only from a complete profile, in list order; each
     // tick is measured and may be refused, as a click would be.

@@ -4,70 +4,43 @@
 #include "cli/Depfile.h"
 #include "cli/PackInput.h"
 #include "cli/Progress.h"
-#include "options/RandomSource.h"
 #include "pack/BuildPlan.h"
-#include "pack/PackFile.h"
+#include "pack/BuildRun.h"
 #include "platform/FileSystem.h"
 #include "project/DirWalk.h"
 #include "project/PathFunctions.h"
 #include "project/ProjectFiles.h"
+#include <QFileInfo>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <cstdio>
 
 namespace wf {
 
 namespace {
 
-qint64 totalSize(const QStringList &rows)
-{
-    qint64 total = 0;
-    for (const QString &row : rows)
-        total += QFileInfo(nativePath(row, QString::fromLatin1(kProjectDir))).size();
-    return total;
-}
-
 int build(const BuildPlan &plan, bool quiet)
 {
-    Progress progress(quiet, int(plan.rows.size()), totalSize(plan.rows));
-    // The same fixed starting state as the window's, so the fillers match a
-    // build the window makes right after it starts.
-    PackFile pack(plan.key, RandomSource::shared());
-    int done = 0;
-    qint64 headerBytes = 0; // before the first member: counted as no progress
-    const auto members = [&] { return pack.bytesWritten() - headerBytes; };
-    pack.yield = [&] {
-        progress.update(done, members());
-        return true;
-    };
-    QString error;
-    bool ok = checkTickedCount(plan.rows.size(), error) && pack.open(error);
-    headerBytes = pack.bytesWritten();
-    for (const QString &row : plan.rows) {
-        if (!ok || !(ok = pack.add(row, error)))
-            break;
-        progress.update(++done, members());
-    }
-    const qint64 packed = members();
-    if (!ok || !pack.commit(error)) {
-        for (const QString &paragraph : packKeptMessage(error).split(QStringLiteral("\n\n")))
-            printError(paragraph);
-        return 1;
-    }
-    progress.finish(done, packed);
-    if (!plan.append)
+    // Counted as the build goes: measuring every file first would cost a
+    // system call per member.
+    Progress progress(quiet, int(plan.rows.size()));
+    BuildHooks hooks;
+    hooks.turn = [&](const BuildProgress &at) { progress.update(at.packed, at.bytes); };
+    const BuildResult result = runBuild(plan, hooks);
+    if (result.outcome != BuildOutcome::Failed)
+        progress.finish(result.packed, result.bytes);
+    for (const QString &paragraph : result.message)
+        printError(paragraph);
+    switch (result.outcome) {
+    case BuildOutcome::Built:
         return 0;
-    switch (appendToExecutable(plan.exeName, plan.key.mask, error)) {
-    case AppendOutcome::Appended:
-        return 0;
-    case AppendOutcome::ExecutableNotFound:
-        printError(QString::fromLatin1(kExeNotFoundMessage));
+    case BuildOutcome::BuiltExeMissing:
         return 3;
-    case AppendOutcome::Failed:
+    case BuildOutcome::AppendFailed:
+    case BuildOutcome::Failed:
+    case BuildOutcome::Stopped:
         break;
     }
-    printError(error);
     return 1;
 }
 

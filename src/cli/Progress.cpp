@@ -11,19 +11,18 @@ double megabytes(qint64 bytes)
 }
 } // namespace
 
-Progress::Progress(bool quiet, int files, qint64 bytes)
-    : m_quiet(quiet), m_terminal(platform::stderrIsTerminal()), m_files(files), m_bytes(bytes)
+Progress::Progress(bool quiet, int files)
+    : m_quiet(quiet), m_terminal(platform::stderrIsTerminal()), m_files(files)
 {
     m_started.start();
 }
 
 QString Progress::line(int filesDone, qint64 bytesDone) const
 {
-    return QStringLiteral("%1/%2 files, %3/%4 MB")
+    return QStringLiteral("%1/%2 files, %3 MB")
         .arg(filesDone)
         .arg(m_files)
-        .arg(megabytes(bytesDone), 0, 'f', 1)
-        .arg(megabytes(m_bytes), 0, 'f', 1);
+        .arg(megabytes(bytesDone), 0, 'f', 1);
 }
 
 void Progress::update(int filesDone, qint64 bytesDone)
@@ -33,7 +32,8 @@ void Progress::update(int filesDone, qint64 bytesDone)
         return;
     m_lastDrawn = m_started.elapsed();
     const int width = 30;
-    const double share = m_bytes > 0 ? qBound(0.0, double(bytesDone) / double(m_bytes), 1.0) : 1.0;
+    // By files: the bytes still to come are not known without measuring them.
+    const double share = m_files > 0 ? qBound(0.0, double(filesDone) / double(m_files), 1.0) : 1.0;
     const int filled = int(share * width);
     const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
     std::fprintf(stderr, "\r[%s] %3d%% %s", qPrintable(bar), int(share * 100), qPrintable(line(filesDone, bytesDone)));

@@ -8,7 +8,7 @@ namespace wf {
 
 class Progress {
 public:
-    Progress(bool quiet, int files, qint64 bytes);
+    Progress(bool quiet, int files);
     void update(int filesDone, qint64 bytesDone);
     void finish(int filesDone, qint64 bytesDone);
 
@@ -18,7 +18,6 @@ private:
     bool m_quiet;
     bool m_terminal;
     int m_files;
-    qint64 m_bytes;
     QElapsedTimer m_started;
     qint64 m_lastDrawn = -1;
 };

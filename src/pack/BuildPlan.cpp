@@ -16,6 +16,11 @@ PackKey packKeyOf(bool encrypted, const QString &basicKeyText, const QString &he
     return key;
 }
 
+QVector<int> rowsTickedBy(const Profile &profile, const QStringList &walked)
+{
+    return profile.complete() ? rowsNamedBy(walked, profile.rows) : QVector<int>();
+}
+
 BuildPlan planBuild(const Profile &profile, QStringList walked)
 {
     BuildPlan plan;
@@ -25,10 +30,8 @@ BuildPlan planBuild(const Profile &profile, QStringList walked)
                          profile.headerMask.value_or(QString::fromLatin1(kDesignHeaderMask)));
     plan.append = profile.check2.value_or(0) == 1;
     plan.exeName = profile.exeName.value_or(QString::fromLatin1(kDesignExeName));
-    if (!profile.complete())
-        return plan;
     sortRows(walked);
-    for (int i : rowsNamedBy(walked, profile.rows))
+    for (int i : rowsTickedBy(profile, walked))
         if (refusalOf(walked[i], plan.exeName) == Refusal::None)
             plan.rows << walked[i];
     return plan;

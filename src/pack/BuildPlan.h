@@ -5,6 +5,7 @@
 #include "pack/PackFormat.h"
 #include "project/Profile.h"
 #include <QStringList>
+#include <QVector>
 
 namespace wf {
 
@@ -18,6 +19,11 @@ struct BuildPlan {
 // What the security options give a build: M and K0..K3 read from the texts,
 // or nothing at all without encryption.
 PackKey packKeyOf(bool encrypted, const QString &basicKeyText, const QString &headerMaskText);
+
+// The rows (indices into `walked`, in its order) a profile ticks again at
+// start-up: those its row lines name, and only from a complete profile.
+// Each is still refused, as a click would be, when it cannot be ticked.
+QVector<int> rowsTickedBy(const Profile &profile, const QStringList &walked);
 
 // `walked` are the project's rows in any order. Absent profile fields keep
 // their design-time values; rows are ticked only from a complete profile,

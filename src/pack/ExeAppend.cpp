@@ -1,4 +1,5 @@
 #include "pack/ExeAppend.h"
+#include "pack/ChunkCopy.h"
 #include "pack/PackFormat.h"
 #include "pack/PackWriter.h"
 #include "platform/FileSystem.h"
@@ -12,7 +13,6 @@ namespace {
 
 const auto quoted = quotedName;
 
-
 // Copies the pack and the trailer to the executable's end; returns the
 // failure, or an empty string.
 QString copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString &packName,
@@ -22,16 +22,18 @@ QString copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString 
     if (!exe.seek(exeLength))
         return cannotWrite.arg(quoted(exeName), exe.errorString());
     QByteArray buffer(int(qMin(packLength, PackWriter::kChunk)), Qt::Uninitialized);
-    for (qint64 left = packLength; left > 0;) {
-        const qint64 got = pack.read(buffer.data(), qMin(left, qint64(buffer.size())));
-        if (got < 0)
-            return QStringLiteral("Cannot read %1: %2").arg(quoted(packName), pack.errorString());
-        if (got == 0)
-            return QStringLiteral("Cannot read %1: it became shorter while it was copied")
-                    .arg(quoted(packName));
-        if (!writeAll(exe, buffer.constData(), got))
-            return cannotWrite.arg(quoted(exeName), exe.errorString());
-        left -= got;
+    const auto put = [&](const char *data, qint64 len) { return writeAll(exe, data, len); };
+    QString reason;
+    switch (copyChunks(readerOf(pack), packLength, buffer.data(), buffer.size(), put, {}, reason)) {
+    case CopyResult::Done:
+        break;
+    case CopyResult::ReadFailed:
+        return QStringLiteral("Cannot read %1: %2").arg(quoted(packName), reason);
+    case CopyResult::BecameShorter:
+        return QStringLiteral("Cannot read %1: it became shorter while it was copied").arg(quoted(packName));
+    case CopyResult::WriteFailed:
+    case CopyResult::Stopped:
+        return cannotWrite.arg(quoted(exeName), exe.errorString());
     }
     const QByteArray trailer = leWord(trailerWord(exeLength, mask)) + QByteArray(kTrailerMarker);
     if (!writeAll(exe, trailer.constData(), trailer.size()))

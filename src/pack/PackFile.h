@@ -13,6 +13,7 @@ namespace wf {
 
 namespace platform {
 class ReplaceFile;
+class WriteBack;
 }
 
 class PackWriter;
@@ -42,6 +43,7 @@ private:
     PackKey m_key;
     RandomSource &m_random;
     std::unique_ptr<platform::ReplaceFile> m_out;
+    std::unique_ptr<platform::WriteBack> m_writeBack; // after m_out: ends before it closes
     std::unique_ptr<PackWriter> m_writer;
     qint64 m_writeBackFrom = 0;
 };

@@ -33,6 +33,11 @@ bool PackWriter::begin(QString &error)
 
 bool PackWriter::addMember(const QString &name, QIODevice &member, qint64 size, QString &error)
 {
+    return addMember(name, readerOf(member), size, error);
+}
+
+bool PackWriter::addMember(const QString &name, const ChunkReader &read, qint64 size, QString &error)
+{
     if (m_count >= kMaxPackFiles) {
         error = QStringLiteral("Cannot pack %1: a pack holds at most %2 files")
                     .arg(quotedName(name), QLocale(QLocale::English).toString(kMaxPackFiles));
@@ -58,25 +63,26 @@ bool PackWriter::addMember(const QString &name, QIODevice &member, qint64 size, 
     if (m_buffer.size() < qMin(size, kChunk))
         m_buffer.resize(int(qMin(size, kChunk)));
     KeyCycle cycle(m_key.bytes);
-    for (qint64 left = size; left > 0;) {
-        const qint64 got = member.read(m_buffer.data(), qMin(left, qint64(m_buffer.size())));
-        if (got < 0) {
-            error = cannotRead(name, member.errorString());
-            return false;
-        }
-        if (got == 0) {
-            error = cannotRead(name, QStringLiteral("it became shorter while it was packed"));
-            return false;
-        }
+    const auto put = [&](char *data, qint64 len) {
         if (m_key.encrypted)
-            cycle.apply(m_buffer.data(), got);
-        if (!write(m_buffer.constData(), got, error))
-            return false;
-        left -= got;
-        if (left > 0 && afterChunk && !afterChunk()) {
-            error.clear();
-            return false;
-        }
+            cycle.apply(data, len);
+        return write(data, len, error);
+    };
+    QString reason;
+    switch (copyChunks(read, size, m_buffer.data(), m_buffer.size(), put, afterChunk, reason)) {
+    case CopyResult::Done:
+        break;
+    case CopyResult::ReadFailed:
+        error = cannotRead(name, reason);
+        return false;
+    case CopyResult::BecameShorter:
+        error = cannotRead(name, QStringLiteral("it became shorter while it was packed"));
+        return false;
+    case CopyResult::WriteFailed:
+        return false;
+    case CopyResult::Stopped:
+        error.clear();
+        return false;
     }
 
     m_index += encoded;

@@ -1,4 +1,5 @@
 #pragma once
+#include "pack/ChunkCopy.h"
 #include "pack/PackFormat.h"
 #include <QByteArray>
 #include <QIODevice>
@@ -20,6 +21,8 @@ public:
     // `name` is the row text stored in the index; `member` is read from its
     // current position for `size` bytes.
     bool addMember(const QString &name, QIODevice &member, qint64 size, QString &error);
+    // The same, for a member read through `read`.
+    bool addMember(const QString &name, const ChunkReader &read, qint64 size, QString &error);
     bool finish(QString &error);
 
     // Runs after every chunk written inside a member; returning false stops

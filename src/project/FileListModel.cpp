@@ -72,4 +72,13 @@ QVector<int> FileListModel::addItems(const QStringList &texts)
     return landed;
 }
 
+QStringList FileListModel::texts() const
+{
+    QStringList out;
+    out.reserve(m_rows.size());
+    for (const Row &r : m_rows)
+        out.append(r.text);
+    return out;
+}
+
 } // namespace wf

@@ -24,6 +24,8 @@ public:
     const QString &text(int row) const { return m_rows[row].text; }
     bool isSelected(int row) const { return m_rows[row].ticked; }
     int selectedCount() const { return m_selected; }
+    // Every row's text, in list order (a build's plan).
+    QStringList texts() const;
 
     // Sets a row's tick; raises itemCheck(row) only when it really changes.
     void setSelected(int row, bool ticked);

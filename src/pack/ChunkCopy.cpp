@@ -1,0 +1,33 @@
+#include "pack/ChunkCopy.h"
+
+namespace wf {
+
+ChunkReader readerOf(QIODevice &device)
+{
+    return [&device](char *data, qint64 len, QString &reason) {
+        const qint64 got = device.read(data, len);
+        if (got < 0)
+            reason = device.errorString();
+        return got;
+    };
+}
+
+CopyResult copyChunks(const ChunkReader &read, qint64 size, char *buffer, qint64 capacity,
+                      const ChunkWriter &write, const std::function<bool()> &between, QString &reason)
+{
+    for (qint64 left = size; left > 0;) {
+        const qint64 got = read(buffer, qMin(left, capacity), reason);
+        if (got < 0)
+            return CopyResult::ReadFailed;
+        if (got == 0)
+            return CopyResult::BecameShorter;
+        if (!write(buffer, got))
+            return CopyResult::WriteFailed;
+        left -= got;
+        if (left > 0 && between && !between())
+            return CopyResult::Stopped;
+    }
+    return CopyResult::Done;
+}
+
+} // namespace wf
