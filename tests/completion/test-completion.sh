@@ -68,6 +68,7 @@ wrenfold-pak tick -C w|with space
 wrenfold-pak list D|Data.Pak
 wrenfold-pak list Data.Pak_|
 wrenfold-pak strip My|Mygame.exe
+wrenfold-pak extract {key} D|Data.Pak
 # An option's value is not a file, and a key is not completed at all.
 wrenfold-pak extract --key_|
 wrenfold-pak build --depfile Da|Data.Pak
