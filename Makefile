@@ -5,6 +5,7 @@ DEMO := examples/demo-game
 SCRATCH := $(BUILD_DIR)/demo-game-run
 
 .PHONY: deps build run test check-sanitize bench fuzz install package clean check-windows
+.PHONY: check-package
 
 # The package check runs once per build directory (and again when the list
 # of packages changes); `make deps` runs it on demand.
@@ -93,9 +94,23 @@ check-windows:
 install: build
 	cmake --install $(BUILD_DIR)
 
-# A Debian package of both programs: build/wrenfold_<version>_<arch>.deb
-package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+# Two Debian packages, from a hardened Release build of their own so the
+# build and test directory stays as it is: $(PACKAGE_DIR)/wrenfold_<version>_<arch>.deb
+# (the programs) and $(PACKAGE_DIR)/libwfpak-dev_<version>_<arch>.deb (the reader).
+PACKAGE_DIR ?= build-package
+package:
+	@bash scripts/package-deps.sh
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DWRENFOLD_DEBIAN_BUILD=ON -DWRENFOLD_BUILD_TESTS=OFF -DWFPAK_SDL2=ON -DWFPAK_PHYSFS=ON
+	cmake --build $(PACKAGE_DIR) -j$$(nproc)
+	cd $(PACKAGE_DIR) && cpack -G DEB
+
+# Builds both packages, unpacks them into a scratch root and checks what lands
+# where, then lintian, desktop-file-validate and appstreamcli; fails on any
+# error or warning. CI runs it; `make test` does not need it.
+check-package: package
+	bash scripts/check-package.sh $(PACKAGE_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)
+	rm -rf $(PACKAGE_DIR)

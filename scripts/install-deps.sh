@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Wrenfold needs to build, test and run.
-# Does nothing when everything is already there.
+# Does nothing when everything is already there. Packages given as
+# arguments are installed too (scripts/package-deps.sh names its own).
 set -euo pipefail
 
 packages=(
@@ -12,10 +13,13 @@ packages=(
   libclang-rt-14-dev clang
   libsdl2-dev libphysfs-dev
 )
-# `make bench` adds what its reader figures compare with.
+# `make bench` adds what its reader figures compare with; other callers
+# (the package check) name the extra packages they need.
 if [ "${1:-}" = --bench ]; then
+  shift
   packages+=(libphysfs-dev zip)
 fi
+packages+=("$@")
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
   echo "This system has no Debian package tools (dpkg-query, apt-get)." >&2

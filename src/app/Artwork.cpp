@@ -1,5 +1,6 @@
 #include "app/Artwork.h"
 #include "app/Fonts.h"
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -45,18 +46,24 @@ QPixmap bannerPixmap()
     return pm;
 }
 
+QImage iconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The outline grows with the size: a wider margin keeps it inside.
+    const qreal margin = size <= 32 ? 1 : size / 20.0;
+    drawMark(p, QRectF(margin, margin, size - 2 * margin, size - 2 * margin));
+    p.end();
+    return image;
+}
+
 QIcon windowIcon()
 {
     QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        drawMark(p, QRectF(1, 1, size - 2, size - 2));
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int size : {16, 32})
+        icon.addPixmap(QPixmap::fromImage(iconImage(size)));
     return icon;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 namespace wf {
@@ -8,5 +9,8 @@ namespace wf {
 // rather than shipped so there are no image files to keep in step.
 QPixmap bannerPixmap();
 QIcon windowIcon();
+// The icon at any size, for the desktop's icon theme. Paints without a
+// QGuiApplication, so a build step can write it.
+QImage iconImage(int size);
 
 } // namespace wf
