@@ -101,7 +101,7 @@ private slots:
                                    << "the trailer ending at offset";
         QTest::newRow("plain key for masked packs") << "" << QStringList{"--key", "0"} << 1 << "built with another key?";
         QTest::newRow("middle pack damaged") << "middle" << kKey << 1 << "leads to no pack that reads";
-        QTest::newRow("filler too long") << "filler" << kKey << 1 << "leads to no complete pack";
+        QTest::newRow("filler too long") << "filler" << kKey << 1 << "more than a pack's 499";
         QTest::newRow("signed after the append") << "signature" << kKey << 1 << "9 bytes follow the trailer";
         QTest::newRow("a link") << "link" << kKey << 1 << "is a symbolic link";
         QTest::newRow("two files") << "" << QStringList{"Game.exe"} << 2 << "one executable is needed";

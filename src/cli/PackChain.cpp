@@ -6,7 +6,6 @@ namespace wf {
 
 namespace {
 
-using wfpak::kMaxFiller;
 using wfpak::kTrailerLength;
 
 // The first `length` bytes of another source: the file as it was before a
@@ -54,17 +53,15 @@ bool readPackChain(wfpak::Source &source, std::uint64_t end, const wfpak::Key &k
         const std::string where = "the trailer ending at offset " + std::to_string(end);
         PrefixSource prefix(source, end);
         wfpak::Pack pack;
+        // The reader refuses a trailer whose pack does not end where the
+        // trailer starts (a filler over the format's limit), so every pack
+        // in the chain is complete.
         if (!pack.open(prefix, key, wfpak::Pack::Find::Trailer)) {
             error = where + " leads to no pack that reads with this key and mask (" + pack.errorText()
                     + "; built with another key?)";
             return false;
         }
         const wfpak::Layout &l = pack.layout();
-        if (pack.leadingFiller() > kMaxFiller || l.trailingFiller() > kMaxFiller) {
-            error = where + " leads to no complete pack: its fillers are " + std::to_string(pack.leadingFiller())
-                    + " and " + std::to_string(l.trailingFiller()) + " bytes long, at most 499 in a pack";
-            return false;
-        }
         chain.packs.push_back({l.packStart, end, l.count});
         end = l.packStart; // strictly below: the trailer word puts the pack before its trailer
     }
