@@ -1,11 +1,10 @@
 #include "cli/PackInput.h"
 #include "cli/CommandLine.h"
 #include "platform/FileSystem.h"
-#include "project/Profile.h"
+#include "project/Windows1252.h"
 #include "project/ProjectFiles.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QStringDecoder>
 #include <cstdio>
 
 namespace wf {
@@ -77,13 +76,10 @@ bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input,
 }
 
 namespace {
+// Names that are not UTF-8 come from an 8-bit system.
 QString decoded(const std::string &name)
 {
-    const QByteArray bytes = QByteArray::fromStdString(name);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    // Names that are not UTF-8 come from an 8-bit system.
-    return utf8.hasError() ? fromWindows1252(bytes) : text;
+    return fromUtf8OrWindows1252(QByteArrayView(name.data(), qsizetype(name.size())));
 }
 } // namespace
 

@@ -49,7 +49,4 @@ Profile readProfile(const QString &path, bool *found = nullptr);
 // whole. A profile name that is a symbolic link is refused, never followed.
 bool writeProfile(const QString &path, const Profile &profile, QString &error);
 
-// One 8-bit Windows-1252 line as text.
-QString fromWindows1252(const QByteArray &bytes);
-
 } // namespace wf

@@ -17,9 +17,12 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::size_t kUnmaskPiece = 128 * 1024; // well inside a core's L2 cache
 
-unsigned char foldByte(unsigned char c)
+// Names match whatever their ASCII case and whichever slash they use.
+unsigned char foldByte(unsigned char byte)
 {
-    return c == '/' ? '\\' : c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    if (byte == '/')
+        return '\\';
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
 std::uint32_t foldedHash(const std::string &name)
