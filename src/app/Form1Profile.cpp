@@ -36,7 +36,9 @@ void Form1::applyProfile()
     // A missing profile, or one that is not a regular file, has every field
     // absent. The fields are applied in order, each at once (setting a tick
     // box runs its handler), until the first absent one.
-    const wf::Profile p = wf::readProfile(QString::fromLatin1(wf::kProfileName));
+    wf::Profile p;
+    QString ignored; // no profile is a new project: nothing to tell
+    wf::readProfile(QString::fromLatin1(wf::kProfileName), p, ignored);
     const std::function<bool()> steps[] = {
         [&] { return p.check1 && (Check1->setValue(*p.check1), true); },
         [&] { return p.check2 && (Check2->setValue(*p.check2), true); },

@@ -13,7 +13,7 @@ int listCommand(const QStringList &args)
         "offset<TAB>size<TAB>name, the name as stored (control bytes shown as \\0 or \\xNN)."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Data.Pak, or an executable carrying a pack."));
     addKeyOptions(parser);
-    if (const int status = parseArguments(parser, args, 1, 1); status >= 0)
+    if (int status = 0; !parseArguments(parser, args, 1, 1, status))
         return status;
 
     PackInput input;

@@ -43,15 +43,20 @@ wfpak::Key keyFromOptions(const QCommandLineParser &parser)
     return wfpak::Key::fromTexts(key.toStdString(), mask.toStdString());
 }
 
-int parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional)
+bool parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional,
+                    int &exitStatus)
 {
-    if (const int status = parseCommandLine(parser, args); status >= 0)
-        return status;
-    if (parser.positionalArguments().size() < minPositional)
-        return usageError(parser, args, QStringLiteral("a pack file is needed"));
-    if (maxPositional >= 0 && parser.positionalArguments().size() > maxPositional)
-        return usageError(parser, args, QStringLiteral("too many arguments"));
-    return -1;
+    if (!parseCommandLine(parser, args, exitStatus))
+        return false;
+    if (parser.positionalArguments().size() < minPositional) {
+        exitStatus = usageError(parser, args, QStringLiteral("a pack file is needed"));
+        return false;
+    }
+    if (maxPositional >= 0 && parser.positionalArguments().size() > maxPositional) {
+        exitStatus = usageError(parser, args, QStringLiteral("too many arguments"));
+        return false;
+    }
+    return true;
 }
 
 bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input, QString &error)

@@ -137,7 +137,7 @@ int verifyCommand(const QStringList &args)
     addKeyOptions(parser);
     parser.addOption({QStringLiteral("project"), QStringLiteral("The project directory to compare the entries with."),
                       QStringLiteral("DIR")});
-    if (const int status = parseArguments(parser, args, 1, 1); status >= 0)
+    if (int status = 0; !parseArguments(parser, args, 1, 1, status))
         return status;
 
     const QString path = parser.positionalArguments()[0];

@@ -64,17 +64,21 @@ QByteArray profileBytes(const Profile &profile)
     return out;
 }
 
-Profile readProfile(const QString &path, bool *found)
+bool readProfile(const QString &path, Profile &profile, QString &error)
 {
+    profile = Profile();
     QFile file;
-    QString error;
+    if (!platform::openRegularFile(file, path, false, error))
+        return false;
     // Far beyond any real profile (100,000 rows take a few MiB); a larger
     // file, such as a sparse one planted in an archive, is not read at all.
     constexpr qint64 kMaxProfileBytes = 64 << 20;
-    const bool opened = platform::openRegularFile(file, path, false, error) && file.size() <= kMaxProfileBytes;
-    if (found)
-        *found = opened;
-    return opened ? parseProfile(file.readAll()) : Profile();
+    if (file.size() > kMaxProfileBytes) {
+        error = QStringLiteral("it is larger than any profile");
+        return false;
+    }
+    profile = parseProfile(file.readAll());
+    return true;
 }
 
 bool writeProfile(const QString &path, const Profile &profile, QString &error)
