@@ -183,6 +183,9 @@ void Form1::focusList()
 
 void Form1::Check1_Click()
 {
+    // A Basic Key of fewer than eight digits leaves its last key bytes 0, and
+    // XOR with 0 would leave those bytes of every four in plain sight: a new
+    // key and mask replace it whichever way the box is clicked.
     if (Text2->text().length() < 8)
         Command4_Click();
     const bool on = Check1->Value() == 1;

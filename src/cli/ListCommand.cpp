@@ -22,10 +22,10 @@ int listCommand(const QStringList &args)
         printError(error);
         return 1;
     }
-    if (input.hiddenBy > 0)
+    if (input.pack.layout().bytesAfter() > 0)
         printError(QStringLiteral("note: %1 bytes follow the trailer, so a game reading the file's last ten bytes "
                                   "will not find this pack (wrenfold-pak verify tells more)")
-                           .arg(input.hiddenBy));
+                           .arg(input.pack.layout().bytesAfter()));
     for (const wfpak::Entry &e : input.pack.entries()) {
         std::printf("%u\t%u\t", unsigned(e.offset), unsigned(e.size));
         // The stored bytes, but control bytes escaped (\0, \x1b): a name must

@@ -72,10 +72,8 @@ bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input,
     const QString first = QString::fromStdString(input.pack.errorText());
     // Something added after the append (a code signature, say) hides the
     // trailer from the game; the pack may still be there.
-    if (input.pack.openLastTrailer(*input.source, key)) {
-        input.hiddenBy = input.pack.layout().bytesAfter();
+    if (input.pack.openLastTrailer(*input.source, key))
         return true;
-    }
     error = QStringLiteral("%1 holds no pack that reads with this key and mask: %2").arg(quotedName(path), first);
     return false;
 }

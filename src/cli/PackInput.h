@@ -29,9 +29,6 @@ struct PackInput {
     QFile file;
     std::unique_ptr<QFileSource> source;
     wfpak::Pack pack;
-    // Bytes after the trailer: the last ten bytes of the file were no
-    // trailer, and the pack was found by searching backwards.
-    quint64 hiddenBy = 0;
 };
 
 void printError(const QString &text);
@@ -50,7 +47,8 @@ bool parseArguments(QCommandLineParser &parser, const QStringList &args, int min
 
 // Opens `path` (a regular file only) and the pack in it: the one the last
 // ten bytes name, else a stand-alone pack, else the last trailer found
-// searching backwards (then `hiddenBy` says how many bytes follow it).
+// searching backwards (then the layout's bytesAfter() says how many bytes
+// follow it).
 bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input, QString &error);
 
 // An entry's name for messages: decoded, in double quotes.

@@ -149,10 +149,10 @@ int verifyCommand(const QStringList &args)
     }
     Report report;
     describe(path, input, report);
-    if (input.hiddenBy > 0)
+    if (input.pack.layout().bytesAfter() > 0)
         report.problem(QStringLiteral("%1 bytes follow the trailer (a code signature added after the append?): a game "
                                       "reading the file's last ten bytes will not find the pack")
-                               .arg(input.hiddenBy));
+                               .arg(input.pack.layout().bytesAfter()));
     if (input.pack.layout().appended) {
         const std::string note = stackedPacksNote(*input.source, input.pack.layout().packStart, keyFromOptions(parser));
         if (!note.empty())
