@@ -110,6 +110,18 @@ private slots:
         QCOMPARE(rows, (QStringList{"_x", "A\\Z", "a\\Z", "a\\z", "ab", "B", "b"}));
     }
 
+    // Profile lines name rows whatever their ASCII case, and only letters
+    // fold: the characters either side of A..Z and a..z stay themselves.
+    void rowsNamedByFoldOnlyLetters()
+    {
+        const QStringList rows{"a\\z", "A\\Z", "@[", "`{", "\u00e9"};
+        QCOMPARE(wf::rowsNamedBy(rows, {"A\\z"}), (QVector<int>{0, 1}));
+        QCOMPARE(wf::rowsNamedBy(rows, {"@["}), (QVector<int>{2}));
+        QCOMPARE(wf::rowsNamedBy(rows, {"`{"}), (QVector<int>{3}));
+        QCOMPARE(wf::rowsNamedBy(rows, {"\u00c9"}), (QVector<int>{4}));
+        QVERIFY(wf::rowsNamedBy(rows, {"`["}).isEmpty());
+    }
+
     void rowsInListOrder()
     {
         const QStringList rows{"a.png", "b.txt", "c\\d.PNG", "e.png.bak"};
