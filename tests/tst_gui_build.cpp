@@ -130,6 +130,25 @@ private slots:
         QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\na.txt\r\n"));
     }
 
+    // A second close while the first waits for the build still waits: the
+    // build is abandoned, never finished behind a closed window.
+    void closingTwiceDuringABuildStillAbandonsIt()
+    {
+        LoadedWindow w{{"a.txt", "a"}, {"b.txt", "b"}, {"Data.Pak", "earlier"}};
+        Form1 &f = w.load();
+        clickTick(f, rowOf(f, "a.txt"));
+        clickTick(f, rowOf(f, "b.txt"));
+        f.turnIntervalMs = 0;
+        atRow(f, 1, [&] {
+            f.close();
+            f.close();
+        });
+        f.Command1_Click();
+        QVERIFY(!f.isVisible() && w.recorder.messages.isEmpty());
+        QCOMPARE(w.project.read("Data.Pak"), QByteArray("earlier"));
+        QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\na.txt\r\nb.txt\r\n"));
+    }
+
     void turnsComeInsideALargeMember()
     {
         // Eight chunks: the window must get turns while this one file is packed,

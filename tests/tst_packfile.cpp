@@ -1,7 +1,7 @@
 // The core build without a window: driven row by row, abandoned part way,
 // and members of every size class read back byte for byte.
 #include "options/RandomSource.h"
-#include "pack/PackFile.h"
+#include "pack/PackBuild.h"
 #include "pack/PackWriter.h"
 #include "project/Profile.h"
 #include "support/PackTestUtil.h"
@@ -16,7 +16,7 @@ namespace {
 const PackKey kMasked{true, {0x5D, 0x5D, 0x5D, 0x5D}, 0x5B19C7E4u};
 }
 
-class TestPackFile : public QObject {
+class TestPackBuild : public QObject {
     Q_OBJECT
 private slots:
     void everySizeClassRoundTrips_data()
@@ -42,7 +42,7 @@ private slots:
         }
         RandomSource random;
         ::umask(022);
-        PackFile pack(masked ? kMasked : PackKey{}, random);
+        PackBuild pack(masked ? kMasked : PackKey{}, random);
         QString error;
         QVERIFY(pack.open(error));
         for (const QString &row : rows)
@@ -62,9 +62,9 @@ private slots:
             project.write(row, QByteArray(3 * PackWriter::kChunk, row[0]));
         QVector<bool> ticked{true, false, false};
         RandomSource random;
-        PackFile pack({}, random);
+        PackBuild pack({}, random);
         // The caller's turn inside the first member ticks the later rows.
-        pack.yield = [&] { return (ticked = {true, true, true}, true); };
+        pack.betweenChunks = [&] { return (ticked = {true, true, true}, true); };
         QString error;
         QVERIFY(pack.open(error));
         for (int row = 0; row < 3; ++row)
@@ -84,8 +84,8 @@ private slots:
         ScratchProject project;
         project.write("big.bin", QByteArray(3 * PackWriter::kChunk, 'b'));
         RandomSource random;
-        PackFile pack({}, random);
-        pack.yield = [&] { return (project.write("Data.Pak/kept.txt", "kept"), true); };
+        PackBuild pack({}, random);
+        pack.betweenChunks = [&] { return (project.write("Data.Pak/kept.txt", "kept"), true); };
         QString error;
         QVERIFY(pack.open(error) && pack.add("big.bin", error));
         QVERIFY(!pack.commit(error));
@@ -107,8 +107,8 @@ private slots:
         project.write("Data.Pak", "earlier");
         {
             RandomSource random;
-            PackFile pack({}, random);
-            pack.yield = [] { return false; };
+            PackBuild pack({}, random);
+            pack.betweenChunks = [] { return false; };
             QString error;
             QVERIFY(pack.open(error) && !pack.add("big.bin", error));
             QCOMPARE(error, QString());
@@ -118,5 +118,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackFile)
+QTEST_GUILESS_MAIN(TestPackBuild)
 #include "tst_packfile.moc"

@@ -50,8 +50,10 @@ private slots:
         QFile file(dir.filePath("PakProfile.QXT"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("h\r\n1\r\n") > 0 && file.resize(100 << 20));
         file.close();
-        bool found = true;
-        QVERIFY(!wf::readProfile(file.fileName(), &found).check1);
+        wf::Profile p;
+        QString error;
+        const bool found = wf::readProfile(file.fileName(), p, error);
+        QVERIFY(!p.check1);
         QVERIFY(!found);
     }
 };

@@ -46,7 +46,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, pattern);
         QFETCH(bool, matches);
-        QCOMPARE(wf::matchesPattern(text, pattern), matches);
+        QCOMPARE(wf::RowPattern(pattern).matches(text), matches);
     }
 
     void pathologicalPatternsStayLinear()
@@ -54,9 +54,9 @@ private slots:
         // A matcher that tries every way to share the text among the stars takes
         // exponential time here and never finishes.
         const QString text(200000, QLatin1Char('a'));
-        QVERIFY(!wf::matchesPattern(text, "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
-        QVERIFY(wf::matchesPattern(text + "b", "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
-        QVERIFY(!wf::matchesPattern(text, "*?*?*?*?*?*?*?*?*?*?*?*?*b"));
+        QVERIFY(!wf::RowPattern("*a*a*a*a*a*a*a*a*a*a*a*a*b").matches(text));
+        QVERIFY(wf::RowPattern("*a*a*a*a*a*a*a*a*a*a*a*a*b").matches(text + "b"));
+        QVERIFY(!wf::RowPattern("*?*?*?*?*?*?*?*?*?*?*?*?*b").matches(text));
     }
 
     void refusals_data()
@@ -108,6 +108,18 @@ private slots:
         QStringList rows{"b", "B", "a\\z", "A\\Z", "a\\Z", "_x", "ab"};
         wf::sortRows(rows);
         QCOMPARE(rows, (QStringList{"_x", "A\\Z", "a\\Z", "a\\z", "ab", "B", "b"}));
+    }
+
+    // Profile lines name rows whatever their ASCII case, and only letters
+    // fold: the characters either side of A..Z and a..z stay themselves.
+    void rowsNamedByFoldOnlyLetters()
+    {
+        const QStringList rows{"a\\z", "A\\Z", "@[", "`{", "\u00e9"};
+        QCOMPARE(wf::rowsNamedBy(rows, {"A\\z"}), (QVector<int>{0, 1}));
+        QCOMPARE(wf::rowsNamedBy(rows, {"@["}), (QVector<int>{2}));
+        QCOMPARE(wf::rowsNamedBy(rows, {"`{"}), (QVector<int>{3}));
+        QCOMPARE(wf::rowsNamedBy(rows, {"\u00c9"}), (QVector<int>{4}));
+        QVERIFY(wf::rowsNamedBy(rows, {"`["}).isEmpty());
     }
 
     void rowsInListOrder()

@@ -132,42 +132,31 @@ void Form1::tickBatch(const std::function<void()> &change)
 
 void Form1::reportTickProblems()
 {
-    // At most 20 names, so a message about 100,000 rows still fits the screen.
-    const auto listed = [](const QStringList &names) {
+    // One message per kind of problem: its heading for one name or many, at
+    // most 20 names, so a message about 100,000 rows still fits the screen,
+    // and what to do about it.
+    const auto report = [this](QStringList &pending, const QString &one, const QString &many, const QString &advice) {
+        if (pending.isEmpty())
+            return;
+        const QStringList names = std::exchange(pending, {});
         const int shown = qMin(int(names.size()), 20);
-        QString text = QStringLiteral("\n\n") + names.mid(0, shown).join(QLatin1Char('\n'));
+        QString text = (names.size() == 1 ? one : many.arg(names.size())) + QStringLiteral("\n\n")
+                       + names.mid(0, shown).join(QLatin1Char('\n'));
         if (names.size() > shown)
             text += QStringLiteral("\n... and %1 more").arg(names.size() - shown);
-        return text;
+        wf::showMessage(this, text + advice);
     };
-    if (!m_unstorable.isEmpty()) {
-        QStringList names = std::exchange(m_unstorable, {});
-        for (QString &name : names)
-            name = wf::shownText(name); // shown, not obeyed
-        wf::showMessage(this, (names.size() == 1 ? QStringLiteral("This file cannot be ticked:")
-                                                 : QStringLiteral("%1 files cannot be ticked:").arg(names.size()))
-                                  + listed(names)
-                                  + QStringLiteral("\n\nA name holding a carriage return or a line feed cannot be "
-                                                   "stored in the pack's index or in the profile. Rename the file "
-                                                   "to pack it."));
-    }
-    if (!m_linksOut.isEmpty()) {
-        const QStringList links = std::exchange(m_linksOut, {});
-        wf::showMessage(this, (links.size() == 1 ? QStringLiteral("This link cannot be ticked:")
-                                                 : QStringLiteral("%1 links cannot be ticked:").arg(links.size()))
-                                  + listed(links)
-                                  + QStringLiteral("\n\nA symbolic link that leads outside the project directory "
-                                                   "is never packed, so a project from someone else cannot ship "
-                                                   "a private file. Copy the file into the project to pack it."));
-    }
-    if (!m_unmeasured.isEmpty()) {
-        const QStringList names = std::exchange(m_unmeasured, {});
-        wf::showMessage(this, (names.size() == 1
-                                   ? QStringLiteral("This file no longer exists, so the pack size does not count it:")
-                                   : QStringLiteral("%1 files no longer exist, so the pack size does not count them:")
-                                         .arg(names.size()))
-                                  + listed(names));
-    }
+    for (QString &name : m_unstorable)
+        name = wf::shownText(name); // shown, not obeyed
+    report(m_unstorable, QStringLiteral("This file cannot be ticked:"), QStringLiteral("%1 files cannot be ticked:"),
+           QStringLiteral("\n\nA name holding a carriage return or a line feed cannot be stored in the pack's index "
+                          "or in the profile. Rename the file to pack it."));
+    report(m_linksOut, QStringLiteral("This link cannot be ticked:"), QStringLiteral("%1 links cannot be ticked:"),
+           QStringLiteral("\n\nA symbolic link that leads outside the project directory is never packed, so a "
+                          "project from someone else cannot ship a private file. Copy the file into the project "
+                          "to pack it."));
+    report(m_unmeasured, QStringLiteral("This file no longer exists, so the pack size does not count it:"),
+           QStringLiteral("%1 files no longer exist, so the pack size does not count them:"), QString());
 }
 
 void Form1::Command2_Click() { setAllTicks(true); }
@@ -183,6 +172,9 @@ void Form1::focusList()
 
 void Form1::Check1_Click()
 {
+    // A Basic Key of fewer than eight digits leaves its last key bytes 0, and
+    // XOR with 0 would leave those bytes of every four in plain sight: a new
+    // key and mask replace it whichever way the box is clicked.
     if (Text2->text().length() < 8)
         Command4_Click();
     const bool on = Check1->Value() == 1;

@@ -5,6 +5,10 @@
 #include <QWidget>
 #include <functional>
 
+namespace wf {
+struct BuildResult;
+}
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -45,7 +49,7 @@ public:
     QTimer *Timer1;
 
     qint64 packSizeTotal() const { return m_total; }
-    bool isBuilding() const { return m_building; }
+    bool isBuilding() const { return m_phase == Phase::Building; }
 
     // Where the new-key procedure reads the time of day; tests replace it.
     std::function<float()> clock;
@@ -83,7 +87,7 @@ protected:
 private:
     void Form_Unload();
     void applyProfile();
-    QString buildPack();
+    wf::BuildResult buildPack();
     void buildTurn(int row);
     void focusList();
     void setAllTicks(bool ticked);
@@ -93,12 +97,23 @@ private:
     void createControls();
     void wireEvents();
 
+    // The pack-size total: the sizes counted at each tick less those counted
+    // at each untick, never recomputed from the ticked rows. Equal to the
+    // ticked files' sizes while no ticked file changes on disk; a file that
+    // shrinks or appears between its tick and its untick leaves the
+    // difference, so the label can then read below zero.
     qint64 m_total = 0;
-    bool m_loading = false;
-    bool m_closePending = false;
-    bool m_building = false;
-    bool m_abandon = false;
-    bool m_closing = false;
+    // Where the window is. Every handler that must not run at some point
+    // (a build, a close) checks this one value.
+    enum class Phase {
+        StartingUp, // Form_Load restoring the profile and filling the list
+        Idle,       // also before Form_Load: a window being set up acts idle
+        Building,   // Command1_Click running a build
+        Closing,    // a close asked during start-up or a build: it waits for
+                    // start-up to end, abandons the build, then closes
+        Closed,     // the profile is written; later close events change nothing
+    };
+    Phase m_phase = Phase::Idle;
     QElapsedTimer m_sinceTurn;
     // Tick changes in a batch (Select All, Select None, the start-up's
     // re-ticking): the label is set once at the end, and files that could

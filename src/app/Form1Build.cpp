@@ -8,27 +8,32 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 void Form1::Command1_Click()
 {
-    // One build at a time, and none before the list is filled.
-    if (m_building || m_loading)
+    // One build at a time, none before the list is filled, none once closing.
+    if (m_phase != Phase::Idle)
         return;
-    m_building = true;
-    m_abandon = false;
+    m_phase = Phase::Building;
     Command1->setText(QStringLiteral("Please Wait.."));
     List1->setEnabled(false);
     m_sinceTurn.start();
     QCoreApplication::processEvents();
 
-    const QString error = m_abandon ? QString() : buildPack();
-    if (!error.isEmpty())
-        wf::showMessage(this, error);
+    // A close during that first turn abandons the build before it starts.
+    if (m_phase == Phase::Building) {
+        const wf::BuildResult result = buildPack();
+        if (!result.message.isEmpty())
+            wf::showMessage(this, result.message.join(QStringLiteral("\n\n")));
+    }
 
     List1->setEnabled(true);
+    // Not the design's "Create Pak Archive": from the first build on, the
+    // button keeps this caption for the rest of the session, as it always
+    // has, and instructions written for the tool name it both ways.
     Command1->setText(QStringLiteral("Create Pak File"));
-    m_building = false;
-    if (m_closePending)
+    if (std::exchange(m_phase, Phase::Idle) == Phase::Closing)
         close();
 }
 
@@ -46,7 +51,7 @@ void Form1::buildTurn(int row)
         onBuildTurn();
 }
 
-QString Form1::buildPack()
+wf::BuildResult Form1::buildPack()
 {
     // The key is read once, here; changes during the build count from the
     // next. The rows' ticks and the append options are read when the build
@@ -67,9 +72,9 @@ QString Form1::buildPack()
         buildTurn(at.row);
         readAppendOptions();
     };
-    hooks.stop = [&] { return m_abandon; };
+    hooks.stop = [&] { return m_phase == Phase::Closing; };
     const wf::BuildResult result = wf::runBuild(plan, hooks);
     if (result.reachedEnd && List1->ListCount() > 0)
         List1->setListIndex(List1->ListCount() - 1);
-    return result.message.join(QStringLiteral("\n\n"));
+    return result;
 }

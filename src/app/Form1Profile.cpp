@@ -14,20 +14,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
+#include <utility>
 
 void Form1::Form_Load()
 {
-    m_loading = true;
+    m_phase = Phase::StartingUp;
     show();
     List1->setFocus();
     applyProfile();
     Label4->setText(QStringLiteral(" Project Directory: ") + wf::projectDirForDisplay());
     initline();
-    m_loading = false;
 
     // A close asked for while starting waits until the list and ticks are
     // complete, so the profile written on closing loses nothing.
-    if (m_closePending)
+    if (std::exchange(m_phase, Phase::Idle) == Phase::Closing)
         close();
 }
 
@@ -36,7 +36,9 @@ void Form1::applyProfile()
     // A missing profile, or one that is not a regular file, has every field
     // absent. The fields are applied in order, each at once (setting a tick
     // box runs its handler), until the first absent one.
-    const wf::Profile p = wf::readProfile(QString::fromLatin1(wf::kProfileName));
+    wf::Profile p;
+    QString ignored; // no profile is a new project: nothing to tell
+    wf::readProfile(QString::fromLatin1(wf::kProfileName), p, ignored);
     const std::function<bool()> steps[] = {
         [&] { return p.check1 && (Check1->setValue(*p.check1), true); },
         [&] { return p.check2 && (Check2->setValue(*p.check2), true); },
@@ -68,21 +70,19 @@ void Form1::applyProfile()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (m_loading) {
-        m_closePending = true;
+    switch (m_phase) {
+    case Phase::StartingUp:
+    case Phase::Building: // abandoned at its next turn; the earlier pack stays as it was
+    case Phase::Closing:
+        m_phase = Phase::Closing;
         event->ignore();
         return;
-    }
-    if (m_building) {
-        // Abandon the build at once; the earlier pack stays as it was.
-        m_abandon = true;
-        m_closePending = true;
-        event->ignore();
-        return;
-    }
-    if (!m_closing) {
-        m_closing = true;
+    case Phase::Idle:
+        m_phase = Phase::Closed;
         Form_Unload();
+        break;
+    case Phase::Closed:
+        break;
     }
     event->accept();
 }

@@ -69,7 +69,7 @@ int buildCommand(const QStringList &args)
                                                     "each path leading from the current directory."),
                                      QStringLiteral("FILE"));
     parser.addOptions({quiet, dryRun, depfile});
-    if (const int status = parseCommandLine(parser, args); status >= 0)
+    if (int status = 0; !parseCommandLine(parser, args, status))
         return status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
@@ -84,9 +84,8 @@ int buildCommand(const QStringList &args)
         return 1;
     }
 
-    bool found = false;
-    const Profile profile = readProfile(QString::fromLatin1(kProfileName), &found);
-    if (!found) {
+    Profile profile;
+    if (!readProfile(QString::fromLatin1(kProfileName), profile, error)) {
         printError(QStringLiteral("no PakProfile.QXT: open the project in Wrenfold, tick the files and close it, "
                                   "then build"));
         return 1;

@@ -28,18 +28,21 @@ QString commandHelp(const QCommandLineParser &parser, const QStringList &args)
     return help;
 }
 
-int parseCommandLine(QCommandLineParser &parser, const QStringList &args)
+bool parseCommandLine(QCommandLineParser &parser, const QStringList &args, int &exitStatus)
 {
     parser.addHelpOption(); // -h, -?, --help and --help-all
     const bool parsed = parser.parse(args);
     if (asksForHelp(args)
         || (parsed && (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))))) {
         std::fputs(commandHelp(parser, args).toUtf8().constData(), stdout);
-        return 0;
+        exitStatus = 0;
+        return false;
     }
-    if (!parsed)
-        return usageError(parser, args, parser.errorText());
-    return -1;
+    if (!parsed) {
+        exitStatus = usageError(parser, args, parser.errorText());
+        return false;
+    }
+    return true;
 }
 
 int usageError(const QCommandLineParser &parser, const QStringList &args, const QString &problem)

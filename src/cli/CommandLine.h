@@ -17,10 +17,11 @@ bool asksForHelp(const QStringList &args);
 // name.
 QString commandHelp(const QCommandLineParser &parser, const QStringList &args);
 
-// Adds the help options and parses. Returns -1 to go on, or the exit
-// status: 0 after printing help (whatever else the line holds: help never
-// acts), 2 after bad usage (the message and help on standard error).
-int parseCommandLine(QCommandLineParser &parser, const QStringList &args);
+// Adds the help options and parses. True to go on; false when the command
+// ends here with `exitStatus`: 0 after printing help (whatever else the line
+// holds: help never acts), 2 after bad usage (the message and help on
+// standard error).
+bool parseCommandLine(QCommandLineParser &parser, const QStringList &args, int &exitStatus);
 
 // Bad usage found after parsing: the message and help on standard error; 2.
 int usageError(const QCommandLineParser &parser, const QStringList &args, const QString &problem);

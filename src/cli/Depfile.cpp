@@ -1,5 +1,5 @@
 #include "cli/Depfile.h"
-#include "pack/PackFile.h"
+#include "pack/PackBuild.h"
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
 #include <QFile>

@@ -13,9 +13,8 @@ namespace wf {
 namespace {
 
 // Makes the folders of `path` under `base`, never through a symbolic link,
-// so nothing lands outside `base`. Returns the file's full path, or an
-// empty string with `error`.
-QString prepare(const QString &base, const QString &path, bool force, QString &error)
+// so nothing lands outside `base`. `target` gets the file's full path.
+bool prepare(const QString &base, const QString &path, bool force, QString &target, QString &error)
 {
     const QStringList parts = path.split(QLatin1Char('/'));
     QString current = base;
@@ -25,26 +24,27 @@ QString prepare(const QString &base, const QString &path, bool force, QString &e
         const bool last = i == parts.size() - 1;
         if (info.isSymLink() && !(last && force)) {
             error = QStringLiteral("%1 is a symbolic link, which is not followed").arg(quotedName(current));
-            return {};
+            return false;
         }
         if (last) {
             if (info.exists() || info.isSymLink()) {
                 if (!force) {
                     error = QStringLiteral("%1 exists (--force overwrites it)").arg(quotedName(current));
-                    return {};
+                    return false;
                 }
                 // A link is replaced, never written through.
                 if ((info.isDir() && !info.isSymLink()) || (info.isSymLink() && !QFile::remove(current))) {
                     error = QStringLiteral("%1 cannot be replaced by a file").arg(quotedName(current));
-                    return {};
+                    return false;
                 }
             }
         } else if (info.exists() ? !info.isDir() : !QDir().mkdir(current)) {
             error = QStringLiteral("cannot make the folder %1").arg(quotedName(current));
-            return {};
+            return false;
         }
     }
-    return current;
+    target = current;
+    return true;
 }
 
 bool extract(wfpak::Pack &pack, const wfpak::Entry &entry, const QString &base, bool force, QString &error)
@@ -54,8 +54,8 @@ bool extract(wfpak::Pack &pack, const wfpak::Entry &entry, const QString &base, 
         error = QStringLiteral("refused to write it: %1").arg(why);
         return false;
     }
-    const QString target = prepare(base, path, force, error);
-    if (target.isEmpty())
+    QString target;
+    if (!prepare(base, path, force, target, error))
         return false;
     // Unbuffered: a failed write is seen here, never in a flush at commit.
     QSaveFile out(target);
@@ -94,7 +94,7 @@ int extractCommand(const QStringList &args)
     parser.addOption({QStringLiteral("C"), QStringLiteral("Write under DIR (default: the current directory)."),
                       QStringLiteral("DIR"), QStringLiteral(".")});
     parser.addOption({QStringLiteral("force"), QStringLiteral("Overwrite existing files.")});
-    if (const int status = parseArguments(parser, args, 1, -1); status >= 0)
+    if (int status = 0; !parseArguments(parser, args, 1, -1, status))
         return status;
 
     QStringList names = parser.positionalArguments();

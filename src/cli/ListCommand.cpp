@@ -13,7 +13,7 @@ int listCommand(const QStringList &args)
         "offset<TAB>size<TAB>name, the name as stored (control bytes shown as \\0 or \\xNN)."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Data.Pak, or an executable carrying a pack."));
     addKeyOptions(parser);
-    if (const int status = parseArguments(parser, args, 1, 1); status >= 0)
+    if (int status = 0; !parseArguments(parser, args, 1, 1, status))
         return status;
 
     PackInput input;
@@ -22,10 +22,10 @@ int listCommand(const QStringList &args)
         printError(error);
         return 1;
     }
-    if (input.hiddenBy > 0)
+    if (input.pack.layout().bytesAfter() > 0)
         printError(QStringLiteral("note: %1 bytes follow the trailer, so a game reading the file's last ten bytes "
                                   "will not find this pack (wrenfold-pak verify tells more)")
-                           .arg(input.hiddenBy));
+                           .arg(input.pack.layout().bytesAfter()));
     for (const wfpak::Entry &e : input.pack.entries()) {
         std::printf("%u\t%u\t", unsigned(e.offset), unsigned(e.size));
         // The stored bytes, but control bytes escaped (\0, \x1b): a name must

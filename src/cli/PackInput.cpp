@@ -1,11 +1,10 @@
 #include "cli/PackInput.h"
 #include "cli/CommandLine.h"
 #include "platform/FileSystem.h"
-#include "project/Profile.h"
+#include "project/Windows1252.h"
 #include "project/ProjectFiles.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QStringDecoder>
 #include <cstdio>
 
 namespace wf {
@@ -44,15 +43,20 @@ wfpak::Key keyFromOptions(const QCommandLineParser &parser)
     return wfpak::Key::fromTexts(key.toStdString(), mask.toStdString());
 }
 
-int parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional)
+bool parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional,
+                    int &exitStatus)
 {
-    if (const int status = parseCommandLine(parser, args); status >= 0)
-        return status;
-    if (parser.positionalArguments().size() < minPositional)
-        return usageError(parser, args, QStringLiteral("a pack file is needed"));
-    if (maxPositional >= 0 && parser.positionalArguments().size() > maxPositional)
-        return usageError(parser, args, QStringLiteral("too many arguments"));
-    return -1;
+    if (!parseCommandLine(parser, args, exitStatus))
+        return false;
+    if (parser.positionalArguments().size() < minPositional) {
+        exitStatus = usageError(parser, args, QStringLiteral("a pack file is needed"));
+        return false;
+    }
+    if (maxPositional >= 0 && parser.positionalArguments().size() > maxPositional) {
+        exitStatus = usageError(parser, args, QStringLiteral("too many arguments"));
+        return false;
+    }
+    return true;
 }
 
 bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input, QString &error)
@@ -68,22 +72,17 @@ bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input,
     const QString first = QString::fromStdString(input.pack.errorText());
     // Something added after the append (a code signature, say) hides the
     // trailer from the game; the pack may still be there.
-    if (input.pack.openLastTrailer(*input.source, key)) {
-        input.hiddenBy = input.pack.layout().bytesAfter();
+    if (input.pack.openLastTrailer(*input.source, key))
         return true;
-    }
     error = QStringLiteral("%1 holds no pack that reads with this key and mask: %2").arg(quotedName(path), first);
     return false;
 }
 
 namespace {
+// Names that are not UTF-8 come from an 8-bit system.
 QString decoded(const std::string &name)
 {
-    const QByteArray bytes = QByteArray::fromStdString(name);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    // Names that are not UTF-8 come from an 8-bit system.
-    return utf8.hasError() ? fromWindows1252(bytes) : text;
+    return fromUtf8OrWindows1252(QByteArrayView(name.data(), qsizetype(name.size())));
 }
 } // namespace
 

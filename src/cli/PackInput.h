@@ -29,9 +29,6 @@ struct PackInput {
     QFile file;
     std::unique_ptr<QFileSource> source;
     wfpak::Pack pack;
-    // Bytes after the trailer: the last ten bytes of the file were no
-    // trailer, and the pack was found by searching backwards.
-    quint64 hiddenBy = 0;
 };
 
 void printError(const QString &text);
@@ -42,13 +39,16 @@ void addKeyOptions(QCommandLineParser &parser);
 // given: a plain pack. One without the other counts the other as "0".
 wfpak::Key keyFromOptions(const QCommandLineParser &parser);
 
-// Parses a command's arguments. Returns -1 to go on, or the exit status:
-// 0 after --help, 2 after bad usage (message and help on standard error).
-int parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional);
+// Parses a command's arguments. True to go on; false when the command ends
+// here with `exitStatus`: 0 after --help, 2 after bad usage (message and
+// help on standard error).
+bool parseArguments(QCommandLineParser &parser, const QStringList &args, int minPositional, int maxPositional,
+                    int &exitStatus);
 
 // Opens `path` (a regular file only) and the pack in it: the one the last
 // ten bytes name, else a stand-alone pack, else the last trailer found
-// searching backwards (then `hiddenBy` says how many bytes follow it).
+// searching backwards (then the layout's bytesAfter() says how many bytes
+// follow it).
 bool openPackInput(const QString &path, const wfpak::Key &key, PackInput &input, QString &error);
 
 // An entry's name for messages: decoded, in double quotes.

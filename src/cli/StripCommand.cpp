@@ -23,7 +23,9 @@ wfpak::Key stripKey(const QCommandLineParser &parser)
 {
     if (parser.isSet(QStringLiteral("key")) || parser.isSet(QStringLiteral("mask")))
         return keyFromOptions(parser);
-    const Profile p = readProfile(QString::fromLatin1(kProfileName));
+    Profile p;
+    QString ignored; // no profile: a plain pack, as a build without one makes
+    readProfile(QString::fromLatin1(kProfileName), p, ignored);
     if (p.check1.value_or(0) != 1)
         return wfpak::Key();
     return wfpak::Key::fromTexts(p.basicKey.value_or(QString::fromLatin1(kDesignBasicKey)).toStdString(),
@@ -77,7 +79,7 @@ int stripCommand(const QStringList &args)
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Say what would be removed; change nothing."));
     parser.addOption(dryRun);
-    if (const int status = parseCommandLine(parser, args); status >= 0)
+    if (int status = 0; !parseCommandLine(parser, args, status))
         return status;
     if (parser.positionalArguments().size() != 1)
         return usageError(parser, args, QStringLiteral("one executable is needed"));

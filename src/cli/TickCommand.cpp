@@ -56,7 +56,7 @@ int tickOrUntick(const QStringList &args, bool tick)
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Print the rows the profile would hold, one per line; write nothing."));
     parser.addOptions({dir, dryRun});
-    if (const int status = parseCommandLine(parser, args); status >= 0)
+    if (int status = 0; !parseCommandLine(parser, args, status))
         return status;
     const QStringList patterns = parser.positionalArguments();
     if (patterns.isEmpty())
@@ -68,8 +68,9 @@ int tickOrUntick(const QStringList &args, bool tick)
         return 1;
     }
     const QString name = QString::fromLatin1(kProfileName);
-    bool found = false;
-    const Profile profile = readProfile(name, &found);
+    Profile profile;
+    QString notRead;
+    const bool found = readProfile(name, profile, notRead);
     // The window would replace it on closing; a script should not, unseen.
     if (!found && (QFileInfo::exists(name) || QFileInfo(name).isSymLink())) {
         printError(QStringLiteral("%1 is there but cannot be read as a profile (not a regular file, or too large); "

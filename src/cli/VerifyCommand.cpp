@@ -1,6 +1,7 @@
 #include "cli/PackChain.h"
 #include "cli/PackInput.h"
 #include "cli/ReadCommands.h"
+#include "pack/PackFormat.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectFiles.h"
 #include <QCommandLineParser>
@@ -26,8 +27,8 @@ public:
 // A filler's length, and no byte above `highest` (the writer never draws one).
 void checkFiller(wfpak::Pack &pack, const char *which, quint64 from, quint64 length, int highest, Report &report)
 {
-    if (length > wfpak::kMaxFiller)
-        report.problem(QStringLiteral("the %1 filler is %2 bytes long; a pack's is at most 499").arg(which).arg(length));
+    if (length > quint64(kMaxFillerLength))
+        report.problem(QStringLiteral("the %1 filler is %2 bytes long; a pack's is at most %3").arg(which).arg(length).arg(kMaxFillerLength));
     std::vector<unsigned char> bytes(std::size_t(qMin<quint64>(length, 1 << 16)));
     for (quint64 done = 0; done < length;) {
         const std::size_t n = std::size_t(qMin<quint64>(bytes.size(), length - done));
@@ -136,7 +137,7 @@ int verifyCommand(const QStringList &args)
     addKeyOptions(parser);
     parser.addOption({QStringLiteral("project"), QStringLiteral("The project directory to compare the entries with."),
                       QStringLiteral("DIR")});
-    if (const int status = parseArguments(parser, args, 1, 1); status >= 0)
+    if (int status = 0; !parseArguments(parser, args, 1, 1, status))
         return status;
 
     const QString path = parser.positionalArguments()[0];
@@ -148,19 +149,19 @@ int verifyCommand(const QStringList &args)
     }
     Report report;
     describe(path, input, report);
-    if (input.hiddenBy > 0)
+    if (input.pack.layout().bytesAfter() > 0)
         report.problem(QStringLiteral("%1 bytes follow the trailer (a code signature added after the append?): a game "
                                       "reading the file's last ten bytes will not find the pack")
-                               .arg(input.hiddenBy));
+                               .arg(input.pack.layout().bytesAfter()));
     if (input.pack.layout().appended) {
         const std::string note = stackedPacksNote(*input.source, input.pack.layout().packStart, keyFromOptions(parser));
         if (!note.empty())
             std::printf("warning: %s\n", note.c_str());
     }
     wfpak::Pack &pack = input.pack;
-    checkFiller(pack, "leading", 4, pack.leadingFiller(), 254, report);
+    checkFiller(pack, "leading", 4, pack.leadingFiller(), kLeadingFillerHighest, report);
     checkMembers(pack, report);
-    checkFiller(pack, "trailing", pack.layout().indexEnd, pack.layout().trailingFiller(), 253, report);
+    checkFiller(pack, "trailing", pack.layout().indexEnd, pack.layout().trailingFiller(), kTrailingFillerHighest, report);
     if (parser.isSet(QStringLiteral("project")))
         compareWithProject(pack, parser.value(QStringLiteral("project")), report);
 

@@ -1,6 +1,6 @@
 #include "pack/BuildRun.h"
 #include "options/RandomSource.h"
-#include "pack/PackFile.h"
+#include "pack/PackBuild.h"
 #include <algorithm>
 
 namespace wf {
@@ -37,7 +37,7 @@ BuildResult runBuild(const BuildPlan &plan, const BuildHooks &hooks)
 
     // The shared random source: its fixed starting state makes the first
     // build of a run the same from the window and the command line.
-    PackFile pack(plan.key, RandomSource::shared());
+    PackBuild pack(plan.key, RandomSource::shared());
     BuildProgress progress;
     qint64 headerBytes = 0; // before the first member: no progress
     const auto turn = [&] {
@@ -47,7 +47,7 @@ BuildResult runBuild(const BuildPlan &plan, const BuildHooks &hooks)
         }
         return !hooks.stop || !hooks.stop();
     };
-    pack.yield = turn;
+    pack.betweenChunks = turn;
     if (!pack.open(error))
         return failed(error);
     headerBytes = pack.bytesWritten();

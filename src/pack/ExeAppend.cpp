@@ -13,14 +13,16 @@ namespace {
 
 const auto quoted = quotedName;
 
-// Copies the pack and the trailer to the executable's end; returns the
-// failure, or an empty string.
-QString copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString &packName,
-                 qint64 exeLength, qint64 packLength, quint32 mask)
+// Copies the pack and the trailer to the executable's end.
+bool copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString &packName, qint64 exeLength,
+              qint64 packLength, quint32 mask, QString &error)
 {
-    const QString cannotWrite = QStringLiteral("Cannot write %1: %2");
+    const auto cannotWrite = [&] {
+        error = QStringLiteral("Cannot write %1: %2").arg(quoted(exeName), exe.errorString());
+        return false;
+    };
     if (!exe.seek(exeLength))
-        return cannotWrite.arg(quoted(exeName), exe.errorString());
+        return cannotWrite();
     QByteArray buffer(int(qMin(packLength, PackWriter::kChunk)), Qt::Uninitialized);
     const auto put = [&](const char *data, qint64 len) { return writeAll(exe, data, len); };
     QString reason;
@@ -28,17 +30,19 @@ QString copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString 
     case CopyResult::Done:
         break;
     case CopyResult::ReadFailed:
-        return QStringLiteral("Cannot read %1: %2").arg(quoted(packName), reason);
+        error = QStringLiteral("Cannot read %1: %2").arg(quoted(packName), reason);
+        return false;
     case CopyResult::BecameShorter:
-        return QStringLiteral("Cannot read %1: it became shorter while it was copied").arg(quoted(packName));
+        error = QStringLiteral("Cannot read %1: it became shorter while it was copied").arg(quoted(packName));
+        return false;
     case CopyResult::WriteFailed:
     case CopyResult::Stopped:
-        return cannotWrite.arg(quoted(exeName), exe.errorString());
+        return cannotWrite();
     }
     const QByteArray trailer = leWord(trailerWord(exeLength, mask)) + QByteArray(kTrailerMarker);
     if (!writeAll(exe, trailer.constData(), trailer.size()))
-        return cannotWrite.arg(quoted(exeName), exe.errorString());
-    return {};
+        return cannotWrite();
+    return true;
 }
 
 } // namespace
@@ -72,8 +76,8 @@ bool appendPackToExecutable(const QString &exePath, const QString &exeName, cons
         return false;
     }
 
-    QString failure = copyPack(exe, exeName, pack, packName, exeLength, packLength, mask);
-    if (failure.isEmpty()) {
+    QString failure;
+    if (copyPack(exe, exeName, pack, packName, exeLength, packLength, mask, failure)) {
         exe.close();
         if (exe.error() == QFileDevice::NoError)
             return true;

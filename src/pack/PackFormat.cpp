@@ -63,12 +63,12 @@ int scaled(float r, int range)
     return v > range - 1 ? range - 1 : int(v);
 }
 
-QByteArray filler(RandomSource &random, int byteRange)
+QByteArray filler(RandomSource &random, int highest)
 {
     const int length = scaled(random.draw(), kMaxFillerLength + 1);
     QByteArray bytes(length, Qt::Uninitialized);
     for (int i = 0; i < length; ++i)
-        bytes[i] = char(scaled(random.draw(), byteRange));
+        bytes[i] = char(scaled(random.draw(), highest + 1));
     return bytes;
 }
 
@@ -76,12 +76,12 @@ QByteArray filler(RandomSource &random, int byteRange)
 
 QByteArray leadingFiller(RandomSource &random)
 {
-    return filler(random, 255);
+    return filler(random, kLeadingFillerHighest);
 }
 
 QByteArray trailingFiller(RandomSource &random)
 {
-    return filler(random, 254);
+    return filler(random, kTrailingFillerHighest);
 }
 
 quint32 trailerWord(qint64 exeLength, quint32 mask)

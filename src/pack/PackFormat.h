@@ -2,7 +2,7 @@
 // Data.Pak, the contract with the game's reading routines.
 //
 //   offset 0       header word: C XOR M (C = 1-based position of the count word)
-//   4              leading filler, 0..499 bytes, each 0..254
+//   4              leading filler, 0..499 bytes, each 0..254 (see kLeadingFillerHighest)
 //   4 + J1         member data back to back (each masked with the key cycle)
 //   C - 1          count word N (never masked)
 //   C + 3          index: N x (name CR offset CR size CR), masked as one run
@@ -28,6 +28,12 @@ inline constexpr int kMaxPackFiles = int(wfpak::kMaxEntries);
 // Offsets, sizes and positions are signed 32-bit in the format.
 inline constexpr qint64 kMaxPackBytes = wfpak::kMaxWord;
 inline constexpr int kMaxFillerLength = int(wfpak::kMaxFiller);
+// The highest byte each filler holds. Packs have always drawn the leading
+// filler's bytes from 255 values and the trailing filler's from 254; keeping
+// both ranges keeps new packs of the kind games already ship, and lets
+// `verify` take any byte above them for damage.
+inline constexpr int kLeadingFillerHighest = 254;
+inline constexpr int kTrailingFillerHighest = 253;
 using wfpak::kTrailerMarker;
 inline constexpr int kTrailerLength = int(wfpak::kTrailerLength);
 

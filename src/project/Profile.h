@@ -40,16 +40,14 @@ Profile parseProfile(const QByteArray &bytes);
 // their empty or zero value.
 QByteArray profileBytes(const Profile &profile);
 
-// Reads the profile at `path`. A missing file, or anything that is not a
-// regular file (a named pipe is never waited on), reads as no profile at
-// all: every field absent. `found` tells which it was.
-Profile readProfile(const QString &path, bool *found = nullptr);
+// Reads the profile at `path` into `profile`. A missing file, anything that
+// is not a regular file (a named pipe is never waited on) or a file too
+// large to be one gives false and `error`, with every field absent: callers
+// read that as no profile at all.
+bool readProfile(const QString &path, Profile &profile, QString &error);
 
 // Replaces the profile atomically: on failure the earlier file is left
 // whole. A profile name that is a symbolic link is refused, never followed.
 bool writeProfile(const QString &path, const Profile &profile, QString &error);
-
-// One 8-bit Windows-1252 line as text.
-QString fromWindows1252(const QByteArray &bytes);
 
 } // namespace wf

@@ -72,11 +72,6 @@ bool RowPattern::matches(const QString &text) const
     return j == p.size();
 }
 
-bool matchesPattern(const QString &text, const QString &pattern)
-{
-    return RowPattern(pattern).matches(text);
-}
-
 QVector<int> rowsMatching(const QStringList &rows, const QString &pattern)
 {
     const RowPattern p(pattern);

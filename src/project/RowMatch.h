@@ -30,8 +30,6 @@ private:
     QList<uint> m_pattern; // case-folded code points
 };
 
-bool matchesPattern(const QString &text, const QString &pattern);
-
 // The rows whose whole text matches `pattern`.
 QVector<int> rowsMatching(const QStringList &rows, const QString &pattern);
 

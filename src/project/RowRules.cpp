@@ -1,4 +1,5 @@
 #include "project/RowRules.h"
+#include "project/AsciiCase.h"
 #include "platform/FileSystem.h"
 #include <QFile>
 #include <QSet>
@@ -10,14 +11,6 @@
 namespace wf {
 
 namespace {
-bool isAscii(QStringView s)
-{
-    for (QChar c : s)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
-}
-
 // Equal once upper-cased. For ASCII that is a case-blind comparison, with
 // no new strings: the tick handler runs it for every row Select All ticks.
 bool sameUpper(QStringView a, QStringView b)
@@ -28,14 +21,12 @@ bool sameUpper(QStringView a, QStringView b)
 }
 
 // Upper case of an ASCII text into `out`, reusing its storage.
-void asciiUpper(const QString &s, QString &out)
+void upperAsciiInto(const QString &s, QString &out)
 {
     out.resize(s.size());
     QChar *d = out.data();
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        d[i] = QChar(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
-    }
+    for (qsizetype i = 0; i < s.size(); ++i)
+        d[i] = QChar(asciiUpper(s[i].unicode()));
 }
 
 // Appends the key of `row` to `out`: bytes compare quickest, and UTF-8
@@ -50,8 +41,7 @@ void appendSortKey(const QString &row, QByteArray &out)
     out.resize(at + row.size());
     char *d = out.data() + at;
     for (qsizetype i = 0; i < row.size(); ++i) {
-        const char16_t c = row[i].unicode();
-        d[i] = char(c >= u'A' && c <= u'Z' ? c + 32 : c);
+        d[i] = char(asciiLower(row[i].unicode()));
     }
 }
 } // namespace
@@ -121,10 +111,8 @@ namespace {
 quint64 asciiUpperHash(QStringView s)
 {
     quint64 h = 1469598103934665603ULL; // FNV-1a
-    for (QChar ch : s) {
-        const char16_t c = ch.unicode();
-        h = (h ^ quint64(c >= u'a' && c <= u'z' ? c - 32 : c)) * 1099511628211ULL;
-    }
+    for (QChar c : s)
+        h = (h ^ quint64(asciiUpper(c.unicode()))) * 1099511628211ULL;
     return h;
 }
 } // namespace
@@ -148,7 +136,7 @@ QVector<int> rowsNamedBy(const QStringList &rows, const QStringList &lines)
         if (isAscii(rows[i])) {
             if (!asciiWanted.count(asciiUpperHash(rows[i])))
                 continue;
-            asciiUpper(rows[i], upper);
+            upperAsciiInto(rows[i], upper);
         } else {
             upper = rows[i].toUpper();
         }

@@ -13,21 +13,22 @@ inline bool inside(std::uint64_t offset, std::size_t len, std::uint64_t size)
     return offset <= size && len <= size - offset;
 }
 
-inline std::string num(std::uint64_t v)
+inline std::string num(std::uint64_t value)
 {
-    return std::to_string(v);
+    return std::to_string(value);
 }
 
-inline std::uint32_t le32(const unsigned char *p)
+inline std::uint32_t le32(const unsigned char *bytes)
 {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16
+           | std::uint32_t(bytes[3]) << 24;
 }
 
 // A name as messages show it: quoted, control bytes as '?', long ones cut.
 std::string shown(const std::string &name);
 
-// Byte j of a run is XORed with K(3 - j mod 4); `j0` is the run index of p[0].
-void unmask(unsigned char *p, std::size_t len, std::uint64_t j0, const std::array<std::uint8_t, 4> &k);
+// Byte j of a run is XORed with K(3 - j mod 4); `runPos` is the j of data[0].
+void unmask(unsigned char *data, std::size_t len, std::uint64_t runPos, const std::array<std::uint8_t, 4> &key);
 
 // The file at a UTF-8 path, read by position; null and `why` when it
 // cannot be opened.

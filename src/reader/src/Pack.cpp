@@ -17,9 +17,12 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::size_t kUnmaskPiece = 128 * 1024; // well inside a core's L2 cache
 
-unsigned char foldByte(unsigned char c)
+// Names match whatever their ASCII case and whichever slash they use.
+unsigned char foldByte(unsigned char byte)
 {
-    return c == '/' ? '\\' : c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    if (byte == '/')
+        return '\\';
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
 std::uint32_t foldedHash(const std::string &name)
@@ -60,32 +63,32 @@ std::string detail::shown(const std::string &name)
     return out + (name.size() > 80 ? "...\"" : "\"");
 }
 
-void detail::unmask(unsigned char *p, std::size_t len, std::uint64_t j0, const std::array<std::uint8_t, 4> &k)
+void detail::unmask(unsigned char *data, std::size_t len, std::uint64_t runPos, const std::array<std::uint8_t, 4> &key)
 {
     // The cycle's period divides a machine word: XOR eight bytes at a time.
     unsigned char pattern[8];
     for (std::size_t i = 0; i < 8; ++i)
-        pattern[i] = k[3 - ((j0 + i) & 3)];
+        pattern[i] = key[3 - ((runPos + i) & 3)];
     std::uint64_t word;
     std::memcpy(&word, pattern, 8);
     std::size_t i = 0;
     for (; i + 32 <= len; i += 32) {
         std::uint64_t v[4];
-        std::memcpy(v, p + i, 32);
+        std::memcpy(v, data + i, 32);
         v[0] ^= word;
         v[1] ^= word;
         v[2] ^= word;
         v[3] ^= word;
-        std::memcpy(p + i, v, 32);
+        std::memcpy(data + i, v, 32);
     }
     for (; i + 8 <= len; i += 8) {
         std::uint64_t v;
-        std::memcpy(&v, p + i, 8);
+        std::memcpy(&v, data + i, 8);
         v ^= word;
-        std::memcpy(p + i, &v, 8);
+        std::memcpy(data + i, &v, 8);
     }
     for (; i < len; ++i)
-        p[i] = static_cast<unsigned char>(p[i] ^ pattern[i & 7]);
+        data[i] = static_cast<unsigned char>(data[i] ^ pattern[i & 7]);
 }
 
 bool Pack::parseIndex(const Source &source, std::uint64_t start, std::uint64_t end)
@@ -100,9 +103,9 @@ bool Pack::parseIndex(const Source &source, std::uint64_t start, std::uint64_t e
     int digits = 0;
     std::uint64_t pos = first;
     while (m_entries.size() < m_layout.count) {
-        const auto which = [&] { return "entry " + num(m_entries.size() + 1) + " of " + num(m_layout.count); };
+        const auto entryLabel = [&] { return "entry " + num(m_entries.size() + 1) + " of " + num(m_layout.count); };
         if (pos >= size)
-            return fail(Error::IndexCutShort, "the index ends before " + which() + " is complete: its "
+            return fail(Error::IndexCutShort, "the index ends before " + entryLabel() + " is complete: its "
                                 + fieldNames[field] + " has no CR; the pack is cut short, or the Basic Key is wrong");
         const std::size_t n = std::size_t(std::min<std::uint64_t>(buffer.size(), size - pos));
         if (!source.readAt(start + pos, buffer.data(), n))
@@ -116,7 +119,7 @@ bool Pack::parseIndex(const Source &source, std::uint64_t start, std::uint64_t e
                 const void *cr = std::memchr(buffer.data() + i, '\r', n - i);
                 const std::size_t stop = cr ? std::size_t(static_cast<const unsigned char *>(cr) - buffer.data()) : n;
                 if (entry.name.size() + (stop - i) > kMaxName)
-                    return fail(Error::NameTooLong, "the name of " + which() + " runs past 65,535 bytes; the Basic "
+                    return fail(Error::NameTooLong, "the name of " + entryLabel() + " runs past 65,535 bytes; the Basic "
                                         "Key is wrong, or the index is damaged");
                 entry.name.append(reinterpret_cast<const char *>(buffer.data() + i), stop - i);
                 i = stop;
@@ -127,10 +130,10 @@ bool Pack::parseIndex(const Source &source, std::uint64_t start, std::uint64_t e
                 continue;
             }
             const unsigned char b = buffer[i];
-            const auto what = [&] { return which() + " (" + shown(entry.name) + "): its " + fieldNames[field]; };
+            const auto fieldLabel = [&] { return entryLabel() + " (" + shown(entry.name) + "): its " + fieldNames[field]; };
             if (b == '\r') {
                 if (digits == 0)
-                    return fail(Error::BadNumber, what() + " is empty; the Basic Key is wrong, or the index is damaged");
+                    return fail(Error::BadNumber, fieldLabel() + " is empty; the Basic Key is wrong, or the index is damaged");
                 (field == 1 ? entry.offset : entry.size) = std::uint32_t(value);
                 value = 0;
                 digits = 0;
@@ -145,14 +148,14 @@ bool Pack::parseIndex(const Source &source, std::uint64_t start, std::uint64_t e
                 continue;
             }
             if (b < '0' || b > '9')
-                return fail(Error::BadNumber, what() + " holds the byte " + num(b)
+                return fail(Error::BadNumber, fieldLabel() + " holds the byte " + num(b)
                                     + ", which is no digit; the Basic Key is wrong, or the index is damaged");
             if (digits == 1 && value == 0)
-                return fail(Error::BadNumber, what() + " has a leading zero; the Basic Key is wrong, or the index is damaged");
+                return fail(Error::BadNumber, fieldLabel() + " has a leading zero; the Basic Key is wrong, or the index is damaged");
             value = value * 10 + std::uint64_t(b - '0');
             ++digits;
             if (value > kMaxWord)
-                return fail(Error::BadNumber, what() + " exceeds 2147483647; the index is damaged");
+                return fail(Error::BadNumber, fieldLabel() + " exceeds 2147483647; the index is damaged");
         }
         pos += i;
     }
@@ -166,13 +169,13 @@ void Pack::buildNameTable()
     while (slots < 2 * m_entries.size())
         slots *= 2;
     m_table.assign(slots, 0);
-    for (std::size_t k = 0; k < m_entries.size(); ++k) {
-        for (std::size_t s = foldedHash(m_entries[k].name) & (slots - 1);; s = (s + 1) & (slots - 1)) {
-            if (m_table[s] == 0) {
-                m_table[s] = std::uint32_t(k + 1);
+    for (std::size_t entry = 0; entry < m_entries.size(); ++entry) {
+        for (std::size_t slot = foldedHash(m_entries[entry].name) & (slots - 1);; slot = (slot + 1) & (slots - 1)) {
+            if (m_table[slot] == 0) {
+                m_table[slot] = std::uint32_t(entry + 1);
                 break;
             }
-            if (sameFolded(m_entries[m_table[s] - 1].name, m_entries[k].name))
+            if (sameFolded(m_entries[m_table[slot] - 1].name, m_entries[entry].name))
                 break; // the first of that name in index order stays
         }
     }
@@ -194,10 +197,10 @@ const Entry *Pack::find(const std::string &name) const
     if (m_table.empty())
         return nullptr;
     const std::size_t mask = m_table.size() - 1;
-    for (std::size_t s = foldedHash(name) & mask; m_table[s] != 0; s = (s + 1) & mask) {
-        const Entry &e = m_entries[m_table[s] - 1];
-        if (sameFolded(e.name, name))
-            return &e;
+    for (std::size_t slot = foldedHash(name) & mask; m_table[slot] != 0; slot = (slot + 1) & mask) {
+        const Entry &entry = m_entries[m_table[slot] - 1];
+        if (sameFolded(entry.name, name))
+            return &entry;
     }
     return nullptr;
 }

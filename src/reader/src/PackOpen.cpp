@@ -145,10 +145,10 @@ bool Pack::open(const Source &source, const Key &key, Find find)
 
 bool Pack::openTrailer(const Source &source, std::uint64_t trailerStart)
 {
-    unsigned char w[4];
-    if (!source.readAt(trailerStart, w, 4))
+    unsigned char wordBytes[4];
+    if (!source.readAt(trailerStart, wordBytes, 4))
         return fail(Error::Io, "cannot read the trailer word");
-    const std::uint32_t word = le32(w);
+    const std::uint32_t word = le32(wordBytes);
     m_layout.fileSize = source.size();
     const std::uint32_t position = word - m_key.mask; // 1-based position of the pack's first byte
     const std::uint64_t start = std::uint32_t(position - 1);
@@ -195,16 +195,16 @@ bool Pack::openLastTrailer(const Source &source, const Key &key)
     // Windows overlap by five bytes so that no marker is split between two.
     for (std::uint64_t hi = source.size(); hi >= 6 && candidates <= kMaxCandidates && !budget.exhausted();) {
         const std::uint64_t lo = hi > window.size() ? hi - window.size() : 0;
-        const std::size_t n = std::size_t(hi - lo);
-        if (!source.readAt(lo, window.data(), n))
+        const std::size_t got = std::size_t(hi - lo);
+        if (!source.readAt(lo, window.data(), got))
             return fail(Error::Io, "cannot read the file at offset " + num(lo));
-        for (std::size_t p = n - 6 + 1; p-- > 0 && !budget.exhausted();) {
-            if (std::memcmp(window.data() + p, kTrailerMarker, 6) != 0 || lo + p < 4)
+        for (std::size_t at = got - 6 + 1; at-- > 0 && !budget.exhausted();) {
+            if (std::memcmp(window.data() + at, kTrailerMarker, 6) != 0 || lo + at < 4)
                 continue;
             if (++candidates > kMaxCandidates)
                 break;
             reset();
-            if (openTrailer(budget, lo + p - 4)) {
+            if (openTrailer(budget, lo + at - 4)) {
                 m_source = &source;
                 return true;
             }
@@ -227,26 +227,26 @@ bool Pack::parse(const Source &source, std::uint64_t start, std::uint64_t end)
     const std::uint64_t size = end - start;
     if (size < kMinPack)
         return fail(Error::TooShort, "the pack has " + num(size) + " bytes; even an empty pack has 8");
-    unsigned char w[4];
-    if (!source.readAt(start, w, 4))
+    unsigned char wordBytes[4];
+    if (!source.readAt(start, wordBytes, 4))
         return fail(Error::Io, "cannot read the header word");
-    m_layout.headerWord = le32(w);
-    const std::uint32_t c = m_layout.headerWord ^ m_key.mask;
-    if (c < 5 || c > kMaxWord || std::uint64_t(c) + 3 > size)
-        return fail(Error::HeaderOutside, "the header word puts the count word at position " + num(c)
+    m_layout.headerWord = le32(wordBytes);
+    const std::uint32_t countPos = m_layout.headerWord ^ m_key.mask;
+    if (countPos < 5 || countPos > kMaxWord || std::uint64_t(countPos) + 3 > size)
+        return fail(Error::HeaderOutside, "the header word puts the count word at position " + num(countPos)
                             + ", outside the pack's " + num(size) + " bytes: wrong Header Mask, or not a pack");
-    if (!source.readAt(start + c - 1, w, 4))
+    if (!source.readAt(start + countPos - 1, wordBytes, 4))
         return fail(Error::Io, "cannot read the count word");
-    const std::uint32_t n = le32(w);
-    m_layout.countPosition = c;
-    m_layout.count = n;
-    if (n > kMaxWord)
+    const std::uint32_t count = le32(wordBytes);
+    m_layout.countPosition = countPos;
+    m_layout.count = count;
+    if (count > kMaxWord)
         return fail(Error::BadCount, "the count word is negative: wrong Header Mask, or not a pack");
-    if (n > kMaxEntries)
-        return fail(Error::BadCount, "the count word says " + num(n)
+    if (count > kMaxEntries)
+        return fail(Error::BadCount, "the count word says " + num(count)
                             + " files, more than a pack holds (10,000): wrong Header Mask, or not a pack");
-    if (n * kMinEntry > size - m_layout.indexStart())
-        return fail(Error::BadCount, "the count word says " + num(n) + " files, but the "
+    if (count * kMinEntry > size - m_layout.indexStart())
+        return fail(Error::BadCount, "the count word says " + num(count) + " files, but the "
                             + num(size - m_layout.indexStart()) + " bytes after it cannot hold their index: "
                             + "the pack is cut short, or not a pack");
     if (!parseIndex(source, start, end)) {

@@ -19,20 +19,20 @@ class WriteBack;
 class PackWriter;
 class RandomSource;
 
-class PackFile {
+class PackBuild {
 public:
-    PackFile(const PackKey &key, RandomSource &random);
-    ~PackFile();
+    PackBuild(const PackKey &key, RandomSource &random);
+    ~PackBuild();
 
     bool open(QString &error);
     // Packs the file a row names. Only a regular file is read, and opening it
-    // never blocks. Returns false with an empty error when `yield` abandoned
+    // never blocks. Returns false with an empty error when `betweenChunks` abandoned
     // the build inside the member.
     bool add(const QString &row, QString &error);
     bool commit(QString &error);
 
     // Runs between chunks inside a member; returning false abandons the build.
-    std::function<bool()> yield;
+    std::function<bool()> betweenChunks;
 
     int count() const;
     qint64 bytesWritten() const;

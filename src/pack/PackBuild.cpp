@@ -1,4 +1,4 @@
-#include "pack/PackFile.h"
+#include "pack/PackBuild.h"
 #include "pack/ExeAppend.h"
 #include "pack/PackWriter.h"
 #include "platform/FileSystem.h"
@@ -22,13 +22,13 @@ const QString kPack = QString::fromLatin1(kPackName);
 constexpr qint64 kWriteBackStep = 8 << 20;
 } // namespace
 
-PackFile::PackFile(const PackKey &key, RandomSource &random) : m_key(key), m_random(random) {}
+PackBuild::PackBuild(const PackKey &key, RandomSource &random) : m_key(key), m_random(random) {}
 
 // The write-back thread ends before the file closes; an uncommitted
 // ReplaceFile removes its temporary file.
-PackFile::~PackFile() = default;
+PackBuild::~PackBuild() = default;
 
-bool PackFile::open(QString &error)
+bool PackBuild::open(QString &error)
 {
     if (!refuseLink(kPack, error))
         return false;
@@ -44,7 +44,7 @@ bool PackFile::open(QString &error)
     return m_writer->begin(error);
 }
 
-bool PackFile::add(const QString &row, QString &error)
+bool PackBuild::add(const QString &row, QString &error)
 {
     // Open, one fstat for type and size, the reads, close: nothing else per
     // member, which is most of the cost of a pack of many small files.
@@ -60,17 +60,17 @@ bool PackFile::add(const QString &row, QString &error)
     return afterChunk();
 }
 
-bool PackFile::afterChunk()
+bool PackBuild::afterChunk()
 {
     const qint64 written = m_writer->bytesWritten();
     if (written - m_writeBackFrom >= kWriteBackStep) {
         m_writeBack->upTo(written);
         m_writeBackFrom = written;
     }
-    return !yield || yield();
+    return !betweenChunks || betweenChunks();
 }
 
-bool PackFile::commit(QString &error)
+bool PackBuild::commit(QString &error)
 {
     if (!m_writer->finish(error))
         return false;
@@ -88,12 +88,12 @@ bool PackFile::commit(QString &error)
     return true;
 }
 
-int PackFile::count() const
+int PackBuild::count() const
 {
     return m_writer ? m_writer->count() : 0;
 }
 
-qint64 PackFile::bytesWritten() const
+qint64 PackBuild::bytesWritten() const
 {
     return m_writer ? m_writer->bytesWritten() : 0;
 }
