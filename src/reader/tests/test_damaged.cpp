@@ -71,6 +71,7 @@ TEST_CASE(badInput)
         {example(kIndex, 3), nullptr, nullptr, E::IndexCutShort, "entry 3 of 3"},
         {example("intro.txt\r7\r5\rgfx\\title.bmp\r20\r12\r"), nullptr, nullptr, E::EntryOutside, "offset 20, size 12"},
         {example("intro.txt\r2\r5\rgfx\\title.bmp\r12\r12\r"), nullptr, nullptr, E::EntryOutside, "offsets 4 to 24"},
+        {example("intro.txt\r7\r5\rgfx\\title.bmp\r12\r13\r"), nullptr, nullptr, E::EntryOutside, "offset 12, size 13"},
         {example("intro.txt\r7\r4294967296\r"), nullptr, nullptr, E::BadNumber, "exceeds 2147483647"},
         {example("intro.txt\r2147483647\r2147483647\r"), nullptr, nullptr, E::EntryOutside, "outside"},
         {example("intro.txt\r07\r5\r"), nullptr, nullptr, E::BadNumber, "its offset has a leading zero"},
