@@ -74,9 +74,9 @@ FUZZ_RUNS ?= 200000
 FUZZ_ABS = $(abspath $(FUZZ_DIR))
 READER_SOURCES = $(wildcard src/reader/src/*.cpp)
 fuzz: $(DEPS_STAMP) $(BUILD_DIR)/CMakeCache.txt
-	cmake --build $(BUILD_DIR) --target tst_reader -j2
+	cmake --build $(BUILD_DIR) --target wfpak_test_reader -j2
 	rm -rf $(FUZZ_ABS)/seeds $(FUZZ_ABS)/corpus && mkdir -p $(FUZZ_ABS)/seeds $(FUZZ_ABS)/corpus
-	WRENFOLD_SEED_DIR=$(FUZZ_ABS)/seeds QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/tst_reader -silent
+	WRENFOLD_SEED_DIR=$(FUZZ_ABS)/seeds $(BUILD_DIR)/src/reader/tests/wfpak_test_reader badInput layouts > /dev/null
 	clang++ -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
 	  -fno-sanitize-recover=all -Isrc/reader/include -DWFPAK_VERSION_TEXT='"fuzz"' fuzz/fuzz_reader.cpp \
 	  $(READER_SOURCES) -o $(FUZZ_ABS)/fuzz_reader

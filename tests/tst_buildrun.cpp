@@ -30,11 +30,6 @@ private slots:
                            "appended to itself. Name the game's executable under Filename."};
         QTest::newRow("member missing") << QStringList{"a.txt", "gone.txt"} << "" << int(BuildOutcome::Failed)
             << QStringList{"Cannot read \"gone.txt\": No such file or directory", "Data.Pak was not changed."};
-        QStringList tooMany;
-        for (int i = 0; i <= kMaxPackFiles; ++i)
-            tooMany << QStringLiteral("f%1").arg(i);
-        QTest::newRow("one row too many") << tooMany << "" << int(BuildOutcome::Failed)
-            << QStringList{"10,001 files are ticked, but a pack holds at most 10,000.", "Data.Pak was not changed."};
     }
     void outcomes()
     {

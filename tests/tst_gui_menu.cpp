@@ -4,7 +4,6 @@
 #include "support/GuiTestKit.h"
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QMenu>
@@ -85,14 +84,6 @@ void rightClick(Form1 &f, const QString &row)
 QString sizeLabel(const QString &kb) { return kb.isEmpty() ? "Pack Size: 0 Kb" : "Pack Size: " + kb + " Kb."; }
 
 } // namespace
-
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls << url; }
-};
 
 class TestMenu : public QObject {
     Q_OBJECT
@@ -268,20 +259,6 @@ private slots:
         QCOMPARE(w.user.menus, 1);
     }
 
-    void openContainingFolder()
-    {
-        TreeWindow w;
-        w.user.item = "Open Containing Folder";
-        UrlRecorder opened;
-        QDesktopServices::setUrlHandler("file", &opened, "open");
-        auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
-        rightClick(w.f, "gfx\\icons\\a.png");
-        rightClick(w.f, "readme.txt");
-        const QDir dir = QDir::current(); // the project directory
-        QCOMPARE(opened.urls, (QList<QUrl>{QUrl::fromLocalFile(dir.absoluteFilePath("gfx/icons")),
-                                           QUrl::fromLocalFile(dir.absolutePath())}));
-        QVERIFY(tickedRows(w.f).isEmpty());
-    }
 };
 
 QTEST_MAIN(TestMenu)

@@ -223,16 +223,6 @@ private slots:
         QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\ncopy.txt\r\nin.txt\r\nok.txt\r\n"));
     }
 
-    void windowsProfileMatchesTheSameNames()
-    {
-        LoadedWindow w{{QStringLiteral(u"Spielä.exe"), "exe"}, {QStringLiteral(u"daten/Grüße.txt"), "hello"},
-                       {"PakProfile.QXT", "h\r\n 0 \r\n 1 \r\nK\r\nSpiel\xe4.exe\r\nM\r\nDATEN\\GR\xdc\xdf" "E.TXT\r\n"}};
-        Form1 &f = w.load();
-        QCOMPARE(f.Text1->text(), QStringLiteral(u"Spielä.exe"));
-        QCOMPARE(tickedRows(f), QStringList{QStringLiteral(u"daten\\Grüße.txt")});
-        f.close();
-        QVERIFY(w.project.read("PakProfile.QXT").endsWith("Spiel\xc3\xa4.exe\r\nM\r\ndaten\\Gr\xc3\xbc\xc3\x9f" "e.txt\r\n"));
-    }
 };
 
 QTEST_MAIN(TestSafety)

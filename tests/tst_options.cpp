@@ -5,8 +5,10 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
+#include <wfpak/PakReader.h>
 #include <algorithm>
 #include <numeric>
+#include <random>
 
 // A QCOMPARE inside a loop does not say which row failed; this does.
 #define NAME_ROW(name) auto note = qScopeGuard([&] { if (QTest::currentTestFailed()) qWarning() << "row:" << name; })
@@ -37,6 +39,26 @@ private slots:
         for (const auto &r : keys) {
             NAME_ROW(r.text);
             QCOMPARE(wf::keyBytes(r.text), r.bytes);
+        }
+    }
+
+    // The game-side reader takes key and mask texts as the window does, "$" or not.
+    void readerReadsTextsAsTheWindow()
+    {
+        const QStringList pieces{"0", "5", "9", "a", "D", "f", "F", " ", "\t", "\n", "\r", "&", "$", "H", "g", "-",
+                                 "é", "€", QString::fromUtf8("\xf0\x9d\x84\x9e")};
+        std::mt19937 gen(12);
+        for (int i = 0; i < 20000; ++i) {
+            QString text;
+            for (int n = int(gen() % 14); n > 0; --n)
+                text += pieces[int(gen() % (gen() % 2 ? 7 : pieces.size()))]; // digits half the time
+            // The window's box never holds the "$" the initialisation line adds.
+            const QString bare = text.startsWith('$') ? text.mid(1) : text;
+            for (const std::string &given : {text.toStdString(), "$" + bare.toStdString()}) {
+                const wfpak::Key key = wfpak::Key::fromTexts(given, given);
+                QCOMPARE(key.mask, wf::headerMask(bare));
+                QVERIFY2(key.bytes == wf::keyBytes(bare), qPrintable(text));
+            }
         }
     }
 

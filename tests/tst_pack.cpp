@@ -6,7 +6,6 @@
 #include "support/ReadBack.h"
 #include "support/ReaderTestUtil.h"
 #include "support/ScriptedRandom.h"
-#include <QProcess>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,17 +166,6 @@ private slots:
         QCOMPARE(result.readAll(), limit < 0 ? exe + pack + QByteArray::fromHex("59020080") + "QUILDX" : exe);
     }
 
-    void realExecutableStillRuns()
-    {
-        QTemporaryDir dir;
-        const QString game = dir.filePath("game");
-        QVERIFY(QFile::copy("/bin/true", game));
-        for (int round = 0; round < 2; ++round) { // any bytes do as a pack: here, the program's own
-            QString error;
-            QVERIFY2(appendPackToExecutable(game, "game", "/bin/true", 0x89ABCDEFu, error), qPrintable(error));
-            QCOMPARE(QProcess::execute(game, {}), 0);
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPack)

@@ -3,40 +3,21 @@
 // threads reading one pack at once, and the format's limits on both sides.
 #include "Check.h"
 #include "PackMaker.h"
+#include "ReadsBack.h"
 #include "TestFiles.h"
 #include <wfpak/PakReader.h>
 #include <wfpak/wfpak.h>
 #include <atomic>
-#include <cctype>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <thread>
 
 namespace {
 
 using packmaker::Member;
-
-wfpak::Key keyFor(bool masked)
-{
-    return masked ? wfpak::Key::fromTexts(packmaker::kKeyText, packmaker::kMaskText) : wfpak::Key();
-}
-
-// Every entry read whole, found by another spelling, and compared.
-void readsBack(const wfpak::Pack &pack, const std::vector<Member> &members)
-{
-    if (!CHECK(pack.entries().size() == members.size()))
-        return;
-    for (std::size_t k = 0; k < members.size(); ++k) {
-        const wfpak::Entry &e = pack.entries()[k];
-        std::string data(e.size, '\0');
-        CHECK(e.name == members[k].name);
-        CHECK(pack.read(e, &data[0], data.size()) && data == members[k].data);
-        std::string other = e.name;
-        for (char &c : other)
-            c = c == '\\' ? '/' : char(std::toupper(static_cast<unsigned char>(c)));
-        CHECK(pack.find(other) == &e);
-    }
-}
+using readsback::keyFor;
+using readsback::readsBack;
 
 TEST_CASE(filesByName)
 {
@@ -53,7 +34,11 @@ TEST_CASE(filesByName)
                 std::fprintf(stderr, "  %s: %s\n", name, pack.errorText().c_str());
             CHECK(pack.layout().appended == exe);
             readsBack(pack, members);
-            // The same through the C interface.
+            // The same through a stream, and through the C interface.
+            std::ifstream in(testfiles::fromUtf8(path), std::ios::binary);
+            const wfpak::StreamSource stream(in);
+            CHECK(pack.open(stream, keyFor(masked)));
+            readsBack(pack, members);
             wfpak_pack *c = nullptr;
             CHECK(wfpak_open_file(&c, path.c_str(), masked ? "$11224488" : nullptr, masked ? "$80000001" : nullptr) == 0);
             CHECK(c && wfpak_count(c) == members.size() && std::string(wfpak_errmsg(c)).empty());
