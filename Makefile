@@ -86,7 +86,7 @@ fuzz: $(DEPS_STAMP) $(BUILD_DIR)/CMakeCache.txt
 	@echo "fuzz: $$(sed -n 's/^stat::number_of_executed_units: *//p' $(FUZZ_ABS)/fuzz.log) runs in" \
 	  "$$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1 s/p' $(FUZZ_ABS)/fuzz.log)," \
 	  "from $$(ls $(FUZZ_ABS)/seeds | wc -l) seed packs; corpus now $$(ls $(FUZZ_ABS)/corpus | wc -l) inputs;" \
-	  "coverage $$(grep -o 'cov: [0-9]*' $(FUZZ_ABS)/fuzz.log | tail -1); inputs up to 16 KiB, about half read as 1-5 GiB sources"
+	  "coverage $$(grep -o 'cov: [0-9]*' $(FUZZ_ABS)/fuzz.log | tail -1 | tr -dc 0-9); inputs up to 16 KiB, about half read as 1-5 GiB sources"
 
 # The reader, its C interface and its tests cross-compiled with mingw-w64
 # and run under Wine (installs both when missing). Not part of `make test`.
