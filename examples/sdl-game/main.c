@@ -45,7 +45,7 @@ int main(int argc, char **argv)
     char *base;
     wfpak_pack *pack = NULL;
     SDL_Surface *title;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8 *sound;
     Uint32 sound_len;
     SDL_Window *window;
@@ -72,12 +72,12 @@ int main(int argc, char **argv)
         wfpak_close(pack);
         return fail("gfx/title.bmp", SDL_GetError());
     }
-    if (!SDL_LoadWAV_RW(wfpak_sdl2_rwops(pack, "sfx/start.wav"), 1, &spec, &sound, &sound_len)) {
+    if (!SDL_LoadWAV_RW(wfpak_sdl2_rwops(pack, "sfx/start.wav"), 1, &format, &sound, &sound_len)) {
         wfpak_close(pack);
         return fail("sfx/start.wav", SDL_GetError());
     }
     printf("title.bmp: %dx%d, checksum %08X\n", title->w, title->h, (unsigned)checksum(title));
-    printf("start.wav: %u bytes at %d Hz\n", (unsigned)sound_len, spec.freq);
+    printf("start.wav: %u bytes at %d Hz\n", (unsigned)sound_len, format.freq);
     SDL_FreeWAV(sound);
     wfpak_close(pack); /* everything is loaded */
 
