@@ -7,6 +7,7 @@
 #define _FILE_OFFSET_BITS 64 // 64-bit off_t on 32-bit systems too
 #endif
 #include "Internal.h"
+#include "ReadAhead.h"
 #include <cstring>
 #include <istream>
 #if defined(_WIN32)
@@ -109,12 +110,18 @@ public:
     std::uint64_t size() const override { return m_size; }
     bool readAt(std::uint64_t offset, void *buffer, std::size_t len) const override
     {
-        return inside(offset, len, m_size) && (len == 0 || readAtHandle(m_handle, offset, buffer, len));
+        if (!inside(offset, len, m_size))
+            return false;
+        const auto direct = [this](std::uint64_t at, void *out, std::size_t n) {
+            return readAtHandle(m_handle, at, out, n);
+        };
+        return len == 0 || m_ahead.read(offset, buffer, len, m_size, direct);
     }
 
 private:
     Handle m_handle;
     std::uint64_t m_size;
+    detail::ReadAhead m_ahead;
 };
 
 } // namespace
