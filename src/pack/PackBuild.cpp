@@ -4,7 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MemberFile.h"
 #include "platform/ReplaceFile.h"
-#include "platform/WriteBack.h"
+#include "platform/BlockWriter.h"
 #include "project/PathFunctions.h"
 #include "project/Profile.h"
 #include "project/ProjectFiles.h"
@@ -16,16 +16,26 @@ namespace wf {
 
 namespace {
 const QString kPack = QString::fromLatin1(kPackName);
-// Written data is handed to the disk in steps of this size while the build
-// runs (by a thread of its own, so the copy never waits for it), and the
-// commit's final sync has little left to wait for.
-constexpr qint64 kWriteBackStep = 8 << 20;
 } // namespace
+
+// The pack goes to disk in large blocks written by threads of their own,
+// with direct I/O where the file system has it.
+class BlockOutput final : public PackOutput {
+public:
+    explicit BlockOutput(int fd) : m_blocks(fd) {}
+    char *room(qint64 want, qint64 &len) override { return m_blocks.room(want, len); }
+    bool advance(qint64 n) override { return m_blocks.advance(n); }
+    bool finish(const char *head, qint64 headLen) override { return m_blocks.finish(head, headLen); }
+    QString errorString() const override { return m_blocks.errorString(); }
+
+private:
+    platform::BlockWriter m_blocks;
+};
 
 PackBuild::PackBuild(const PackKey &key, RandomSource &random) : m_key(key), m_random(random) {}
 
-// The write-back thread ends before the file closes; an uncommitted
-// ReplaceFile removes its temporary file.
+// The block writes end before the file closes; an uncommitted ReplaceFile
+// removes its temporary file.
 PackBuild::~PackBuild() = default;
 
 bool PackBuild::open(QString &error)
@@ -38,8 +48,8 @@ bool PackBuild::open(QString &error)
         error = QStringLiteral("Cannot create %1: %2").arg(quotedName(kPack), reason);
         return false;
     }
-    m_writeBack = std::make_unique<platform::WriteBack>(int(m_out->device().handle()));
-    m_writer = std::make_unique<PackWriter>(m_out->device(), kPack, m_key, m_random);
+    m_blocks = std::make_unique<BlockOutput>(int(m_out->device().handle()));
+    m_writer = std::make_unique<PackWriter>(*m_blocks, kPack, m_key, m_random);
     m_writer->afterChunk = [this] { return afterChunk(); };
     return m_writer->begin(error);
 }
@@ -62,11 +72,6 @@ bool PackBuild::add(const QString &row, QString &error)
 
 bool PackBuild::afterChunk()
 {
-    const qint64 written = m_writer->bytesWritten();
-    if (written - m_writeBackFrom >= kWriteBackStep) {
-        m_writeBack->upTo(written);
-        m_writeBackFrom = written;
-    }
     return !betweenChunks || betweenChunks();
 }
 
@@ -74,7 +79,6 @@ bool PackBuild::commit(QString &error)
 {
     if (!m_writer->finish(error))
         return false;
-    m_writeBack->stop(); // before the commit closes the file
     // The old pack stays open across the rename, so the rename does not free
     // its blocks; the last close does that, off this thread.
     const int old = platform::holdOpen(kPack);

@@ -13,9 +13,9 @@ namespace wf {
 
 namespace platform {
 class ReplaceFile;
-class WriteBack;
 }
 
+class BlockOutput;
 class PackWriter;
 class RandomSource;
 
@@ -43,9 +43,8 @@ private:
     PackKey m_key;
     RandomSource &m_random;
     std::unique_ptr<platform::ReplaceFile> m_out;
-    std::unique_ptr<platform::WriteBack> m_writeBack; // after m_out: ends before it closes
+    std::unique_ptr<BlockOutput> m_blocks; // after m_out: its writes end before the file closes
     std::unique_ptr<PackWriter> m_writer;
-    qint64 m_writeBackFrom = 0;
 };
 
 enum class AppendOutcome { Appended, ExecutableNotFound, Failed };

@@ -3,6 +3,7 @@
 #include "project/ProjectFiles.h"
 #include <QFile>
 #include <QLocale>
+#include <cstring>
 
 namespace wf {
 
@@ -16,15 +17,24 @@ const QString kTooLarge = QStringLiteral("the pack would reach 2 GiB, more than 
 } // namespace
 
 PackWriter::PackWriter(QIODevice &out, const QString &outName, const PackKey &key, RandomSource &random)
+    : m_device(std::make_unique<DeviceOutput>(out, kChunk)), m_out(*m_device), m_checked(&out), m_outName(outName),
+      m_key(key), m_random(random)
+{
+}
+
+PackWriter::PackWriter(PackOutput &out, const QString &outName, const PackKey &key, RandomSource &random)
     : m_out(out), m_outName(outName), m_key(key), m_random(random)
 {
 }
+
+PackWriter::~PackWriter() = default;
 
 bool PackWriter::begin(QString &error)
 {
     // Offsets are counted from the device's first byte, and the header word is
     // written over byte 0 at the end, so only a new, empty file will do.
-    if (!m_out.isWritable() || m_out.isSequential() || m_out.pos() != 0 || m_out.size() != 0) {
+    if (m_checked
+        && (!m_checked->isWritable() || m_checked->isSequential() || m_checked->pos() != 0 || m_checked->size() != 0)) {
         error = QStringLiteral("Cannot write %1: it is not a new, empty file").arg(quotedName(m_outName));
         return false;
     }
@@ -60,29 +70,29 @@ bool PackWriter::addMember(const QString &name, const ChunkReader &read, qint64 
         return false;
     }
 
-    if (m_buffer.size() < qMin(size, kChunk))
-        m_buffer.resize(int(qMin(size, kChunk)));
+    // Read straight into the output's room and masked there: no copy.
     KeyCycle cycle(m_key.bytes);
-    const auto put = [&](char *data, qint64 len) {
+    for (qint64 left = size; left > 0;) {
+        qint64 room = 0;
+        char *data = m_out.room(qMin(left, kChunk), room);
+        if (!data)
+            return cannotWrite(error);
+        QString reason;
+        const qint64 got = read(data, room, reason);
+        if (got <= 0) {
+            error = cannotRead(name, got < 0 ? reason : QStringLiteral("it became shorter while it was packed"));
+            return false;
+        }
         if (m_key.encrypted)
-            cycle.apply(data, len);
-        return write(data, len, error);
-    };
-    QString reason;
-    switch (copyChunks(read, size, m_buffer.data(), m_buffer.size(), put, afterChunk, reason)) {
-    case CopyResult::Done:
-        break;
-    case CopyResult::ReadFailed:
-        error = cannotRead(name, reason);
-        return false;
-    case CopyResult::BecameShorter:
-        error = cannotRead(name, QStringLiteral("it became shorter while it was packed"));
-        return false;
-    case CopyResult::WriteFailed:
-        return false;
-    case CopyResult::Stopped:
-        error.clear();
-        return false;
+            cycle.apply(data, got);
+        if (!m_out.advance(got))
+            return cannotWrite(error);
+        m_written += got;
+        left -= got;
+        if (left > 0 && afterChunk && !afterChunk()) {
+            error.clear();
+            return false;
+        }
     }
 
     m_index += encoded;
@@ -109,31 +119,34 @@ bool PackWriter::finish(QString &error)
 
     if (!write(leWord(quint32(m_count)), error) || !write(index, error) || !write(trailing, error))
         return false;
-    if (!m_out.seek(0)) {
-        error = QStringLiteral("Cannot write %1: %2").arg(quotedName(m_outName), m_out.errorString());
-        return false;
-    }
     const quint32 mask = m_key.encrypted ? m_key.mask : 0;
-    const qint64 length = m_written;
-    if (!write(leWord(quint32(countPosition) ^ mask), error))
-        return false;
-    m_written = length; // the header replaced the placeholder; the pack did not grow
-
-    if (auto *file = qobject_cast<QFileDevice *>(&m_out); file && !file->flush()) {
-        error = QStringLiteral("Cannot write %1: %2").arg(quotedName(m_outName), file->errorString());
-        return false;
-    }
+    const QByteArray head = leWord(quint32(countPosition) ^ mask);
+    if (!m_out.finish(head.constData(), head.size()))
+        return cannotWrite(error);
     return true;
 }
 
 bool PackWriter::write(const char *data, qint64 len, QString &error)
 {
-    if (!writeAll(m_out, data, len)) {
-        error = QStringLiteral("Cannot write %1: %2").arg(quotedName(m_outName), m_out.errorString());
-        return false;
+    while (len > 0) {
+        qint64 room = 0;
+        char *to = m_out.room(len, room);
+        if (!to)
+            return cannotWrite(error);
+        std::memcpy(to, data, size_t(room));
+        if (!m_out.advance(room))
+            return cannotWrite(error);
+        m_written += room;
+        data += room;
+        len -= room;
     }
-    m_written += len;
     return true;
+}
+
+bool PackWriter::cannotWrite(QString &error) const
+{
+    error = QStringLiteral("Cannot write %1: %2").arg(quotedName(m_outName), m_out.errorString());
+    return false;
 }
 
 } // namespace wf
