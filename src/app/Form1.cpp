@@ -64,11 +64,18 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 void Form1::List1_ItemCheck(int index)
 {
     const QString row = List1->List(index);
-    const wf::Refusal refusal = wf::refusalOf(row, Text1->text());
+    wf::Refusal refusal = wf::refusalByName(row, Text1->text());
+    qint64 size = 0;
+    QByteArray target;
+    // One lstat both measures the file and tells a link out of the project.
+    const wf::platform::Measured measured = refusal != wf::Refusal::None
+        ? wf::platform::Measured::Unmeasured
+        : wf::platform::measure(QFile::encodeName(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir))), size,
+                                &target);
+    if (measured == wf::platform::Measured::LinkOutside)
+        refusal = wf::Refusal::LinkOutside;
     if (refusal != wf::Refusal::None) {
         if (refusal == wf::Refusal::LinkOutside && List1->Selected(index)) {
-            QByteArray target;
-            wf::platform::linkLeadsOutside(QFile::encodeName(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir))), &target);
             m_linksOut << wf::quotedName(row) + QStringLiteral(" -> ") + wf::quotedName(QFile::decodeName(target));
             if (m_batch == 0)
                 reportTickProblems();
@@ -82,8 +89,7 @@ void Form1::List1_ItemCheck(int index)
         return;
     }
     const bool ticked = List1->Selected(index);
-    qint64 size = 0;
-    if (!wf::platform::fileSize(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir)), size)) {
+    if (measured == wf::platform::Measured::Unmeasured) {
         // The row keeps its tick; the total counts only what could be measured.
         m_unmeasured << row;
         if (m_batch == 0)

@@ -25,9 +25,13 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
 // it is a subdirectory.
 bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayView name, bool isDir)> &entry);
 
-// The size of the file `path` names (links followed), with one system
-// call; false when there is no such file or it is a directory.
-bool fileSize(const QString &path, qint64 &size);
+// What a tick finds at `path` (relative to the current directory): the
+// size of the file it names (links followed), or a symbolic link leading
+// out of the current directory (`target`, when given, gets where), or
+// nothing measurable (no such file, or a directory). One system call for
+// a file that is not a link.
+enum class Measured { Size, LinkOutside, Unmeasured };
+Measured measure(const QByteArray &path, qint64 &size, QByteArray *target);
 
 // Keeps the file `path` names open (without blocking, whatever it is) until
 // releaseInBackground() closes it on a thread of its own: when that file is

@@ -66,13 +66,21 @@ bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayVi
     return true;
 }
 
-bool fileSize(const QString &path, qint64 &size)
+Measured measure(const QByteArray &path, qint64 &size, QByteArray *target)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
+    if (::lstat(path.constData(), &st) != 0)
+        return Measured::Unmeasured;
+    if (S_ISLNK(st.st_mode)) {
+        if (linkLeadsOutside(path, target))
+            return Measured::LinkOutside;
+        if (::stat(path.constData(), &st) != 0)
+            return Measured::Unmeasured;
+    }
+    if (S_ISDIR(st.st_mode))
+        return Measured::Unmeasured;
     size = qint64(st.st_size);
-    return true;
+    return Measured::Size;
 }
 
 int holdOpen(const QString &path)

@@ -90,6 +90,16 @@ void sortRows(QStringList &rows)
 
 Refusal refusalOf(const QString &row, const QString &exeName)
 {
+    const Refusal byName = refusalByName(row, exeName);
+    if (byName != Refusal::None)
+        return byName;
+    if (platform::linkLeadsOutside(QFile::encodeName(QString(row).replace(QLatin1Char('\\'), QLatin1Char('/'))), nullptr))
+        return Refusal::LinkOutside;
+    return Refusal::None;
+}
+
+Refusal refusalByName(const QString &row, const QString &exeName)
+{
     // The name part: after the last backslash, or the whole row.
     const QStringView name = QStringView(row).mid(row.lastIndexOf(QLatin1Char('\\')) + 1);
     if (sameUpper(name, u"DATA.PAK"))
@@ -101,8 +111,6 @@ Refusal refusalOf(const QString &row, const QString &exeName)
         return Refusal::ExeName;
     if (row.contains(QLatin1Char('\r')) || row.contains(QLatin1Char('\n')))
         return Refusal::Unstorable;
-    if (platform::linkLeadsOutside(QFile::encodeName(QString(row).replace(QLatin1Char('\\'), QLatin1Char('/'))), nullptr))
-        return Refusal::LinkOutside;
     return Refusal::None;
 }
 

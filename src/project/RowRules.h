@@ -23,6 +23,9 @@ std::vector<int> sortedOrder(const QStringList &rows);
 // project from someone else could otherwise ship a private file).
 enum class Refusal { None, PackName, ExeName, Unstorable, LinkOutside };
 Refusal refusalOf(const QString &row, const QString &exeName);
+// The same without looking at the file: every refusal but LinkOutside (the
+// window learns that from the stat it measures the file with).
+Refusal refusalByName(const QString &row, const QString &exeName);
 
 // The rows (indices into `rows`) named by the profile's row lines, matched
 // upper-cased; every row a line matches, each row once, in row order.
