@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace wf::platform {
@@ -103,12 +104,28 @@ void BlockWriter::hand(qint64 len)
         else
             m_error = ENOMEM;
     }
+    bool threadless = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_jobs.push_back({m_current, m_flushed, len});
         const int idle = int(m_threads.size()) - m_busy;
-        if (int(m_jobs.size()) > idle && int(m_threads.size()) < kBuffers)
-            m_threads.emplace_back([this] { run(); });
+        if (int(m_jobs.size()) > idle && int(m_threads.size()) < kBuffers) {
+            try {
+                m_threads.emplace_back([this] { run(); });
+            } catch (const std::system_error &) {
+                // No thread to be had: with none at all, write here.
+                threadless = m_threads.empty();
+            }
+        }
+        if (threadless) {
+            m_jobs.pop_back();
+            m_free.push_back(m_current);
+        }
+    }
+    if (threadless && m_error == 0) {
+        const int err = writeAt(m_buffers[size_t(m_current)].get(), len, m_flushed);
+        if (err != 0)
+            m_error = err;
     }
     m_changed.notify_all();
     m_flushed += m_fill;

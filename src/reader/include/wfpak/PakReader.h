@@ -17,7 +17,11 @@
  * the index, each byte once. A name over 65,535 bytes, a count the index
  * cannot hold, or a trailer whose pack has over 499 bytes of filler is an
  * error before anything grows. Reads allocate nothing (stream holds one
- * chunk).
+ * chunk), except that a file openFile opened gets one 256 KiB block at its
+ * first small read: small reads that follow one another through the file
+ * (a game loading entries in pack order) are served from it, one system
+ * call per block instead of one per entry. The pack must not change while
+ * it is open.
  *
  * Copyright (c) 2026 Wrenfold developers
  *
