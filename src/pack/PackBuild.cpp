@@ -22,7 +22,10 @@ const QString kPack = QString::fromLatin1(kPackName);
 // with direct I/O where the file system has it.
 class BlockOutput final : public PackOutput {
 public:
-    explicit BlockOutput(int fd) : m_blocks(fd) {}
+    BlockOutput(int fd, std::function<void()> whileWaiting) : m_blocks(fd)
+    {
+        m_blocks.whileWaiting = std::move(whileWaiting);
+    }
     char *room(qint64 want, qint64 &len) override { return m_blocks.room(want, len); }
     bool advance(qint64 n) override { return m_blocks.advance(n); }
     bool finish(const char *head, qint64 headLen) override { return m_blocks.finish(head, headLen); }
@@ -48,7 +51,7 @@ bool PackBuild::open(QString &error)
         error = QStringLiteral("Cannot create %1: %2").arg(quotedName(kPack), reason);
         return false;
     }
-    m_blocks = std::make_unique<BlockOutput>(int(m_out->device().handle()));
+    m_blocks = std::make_unique<BlockOutput>(int(m_out->device().handle()), [this] { waitingTurn(); });
     m_writer = std::make_unique<PackWriter>(*m_blocks, kPack, m_key, m_random);
     m_writer->afterChunk = [this] { return afterChunk(); };
     return m_writer->begin(error);
@@ -75,6 +78,15 @@ bool PackBuild::afterChunk()
     return !betweenChunks || betweenChunks();
 }
 
+// A turn while the build waits for the disk: a stop asked for there is seen
+// at the next chunk, and once every member is written the build goes on to
+// its end.
+void PackBuild::waitingTurn()
+{
+    if (betweenChunks)
+        betweenChunks();
+}
+
 bool PackBuild::commit(QString &error)
 {
     if (!m_writer->finish(error))
@@ -83,7 +95,7 @@ bool PackBuild::commit(QString &error)
     // its blocks; the last close does that, off this thread.
     const int old = platform::holdOpen(kPack);
     QString reason;
-    const bool committed = m_out->commit(reason);
+    const bool committed = m_out->commit(reason, [this] { waitingTurn(); });
     platform::releaseInBackground(old);
     if (!committed) {
         error = QStringLiteral("Cannot write %1: %2").arg(quotedName(kPack), reason);

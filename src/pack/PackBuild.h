@@ -31,7 +31,10 @@ public:
     bool add(const QString &row, QString &error);
     bool commit(QString &error);
 
-    // Runs between chunks inside a member; returning false abandons the build.
+    // Runs between chunks inside a member, returning false to abandon the
+    // build, and every few milliseconds while the build waits for the disk
+    // (a stop asked for there counts at the next chunk; in commit() it
+    // cannot abandon the build).
     std::function<bool()> betweenChunks;
 
     int count() const;
@@ -39,6 +42,7 @@ public:
 
 private:
     bool afterChunk();
+    void waitingTurn();
 
     PackKey m_key;
     RandomSource &m_random;

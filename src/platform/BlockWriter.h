@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -40,6 +41,11 @@ public:
     // file then holds exactly the bytes given; syncing it is the caller's.
     bool finish(const char *head, qint64 headLen);
 
+    // Called every few milliseconds while room() or finish() waits for the
+    // disk (a disk can stall for a good part of a second), so a window
+    // stays responsive.
+    std::function<void()> whileWaiting;
+
     qint64 position() const { return m_flushed + m_fill; }
     bool isDirect() const;
     QString errorString() const;
@@ -56,6 +62,7 @@ private:
     using Buffer = std::unique_ptr<char, void (*)(void *)>;
     static Buffer alignedBuffer(qint64 size);
     int take();
+    void waitFor(std::unique_lock<std::mutex> &lock, const std::function<bool()> &ready);
     void hand(qint64 len);
     void run();
     int writeAt(const char *data, qint64 len, qint64 offset);

@@ -1,6 +1,7 @@
 #include "platform/BlockWriter.h"
 #include "platform/FileSystem.h"
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -87,12 +88,23 @@ int BlockWriter::take()
         }
         return m_allocated++;
     }
-    m_changed.wait(lock, [this] { return !m_free.empty() || m_error != 0; });
+    waitFor(lock, [this] { return !m_free.empty() || m_error != 0; });
     if (m_error != 0)
         return -1;
     const int b = m_free.back();
     m_free.pop_back();
     return b;
+}
+
+void BlockWriter::waitFor(std::unique_lock<std::mutex> &lock, const std::function<bool()> &ready)
+{
+    while (!m_changed.wait_for(lock, std::chrono::milliseconds(5), ready)) {
+        if (whileWaiting) {
+            lock.unlock();
+            whileWaiting();
+            lock.lock();
+        }
+    }
 }
 
 void BlockWriter::hand(qint64 len)
@@ -206,7 +218,7 @@ bool BlockWriter::finish(const char *head, qint64 headLen)
     }
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_jobs.empty() && m_busy == 0; });
+        waitFor(lock, [this] { return m_jobs.empty() && m_busy == 0; });
     }
     if (m_error == 0 && headWritten) {
         std::memcpy(m_head.get(), head, size_t(qMin(headLen, kAlign)));

@@ -6,6 +6,7 @@
 // sync and the rename all use the relative name's own bytes.
 #include <QFile>
 #include <QString>
+#include <functional>
 
 namespace wf::platform {
 
@@ -21,8 +22,10 @@ public:
     bool open(QString &error);
     QFile &device() { return m_file; }
     // Syncs, closes and renames the temporary file over the target; on
-    // failure the target is as it was and the temporary file is gone.
-    bool commit(QString &error);
+    // failure the target is as it was and the temporary file is gone. The
+    // sync runs on a thread of its own while `whileWaiting` (when given) is
+    // called every few milliseconds.
+    bool commit(QString &error, const std::function<void()> &whileWaiting = {});
     void cancel();
 
 private:

@@ -1,5 +1,8 @@
 #include "platform/ReplaceFile.h"
 #include <cerrno>
+#include <chrono>
+#include <future>
+#include <system_error>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -12,6 +15,24 @@ namespace {
 QString reason(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// fsync's errno, or 0; on a thread of its own when there is something to
+// do meanwhile (a large file's sync can take a good part of a second).
+int syncFile(int fd, const std::function<void()> &whileWaiting)
+{
+    const auto sync = [fd] { return ::fsync(fd) == 0 ? 0 : errno; };
+    if (!whileWaiting)
+        return sync();
+    std::future<int> done;
+    try {
+        done = std::async(std::launch::async, sync);
+    } catch (const std::system_error &) {
+        return sync(); // no thread to be had
+    }
+    while (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        whileWaiting();
+    return done.get();
 }
 
 mode_t newFileMode()
@@ -50,15 +71,16 @@ bool ReplaceFile::open(QString &error)
     return true;
 }
 
-bool ReplaceFile::commit(QString &error)
+bool ReplaceFile::commit(QString &error, const std::function<void()> &whileWaiting)
 {
     if (!m_file.isOpen()) {
         error = QStringLiteral("the file is not open");
         return false;
     }
     const int fd = m_file.handle();
-    const bool synced = ::fsync(fd) == 0;
-    int err = errno;
+    const int syncError = syncFile(fd, whileWaiting);
+    const bool synced = syncError == 0;
+    int err = syncError;
     m_file.close();
     if (synced && m_file.error() == QFileDevice::NoError && ::rename(m_temp.constData(), m_name.constData()) == 0) {
         m_temp.clear();
