@@ -86,8 +86,11 @@ private slots:
         const BuildResult r = runBuild(plan, hooks);
         QCOMPARE(int(r.outcome), int(BuildOutcome::Built));
         QCOMPARE(asked, (QVector<int>{0, 1, 2, 0, 1, 2})); // the count check, then each row as reached
-        // Before each row, between the chunks of each member packed and after it.
-        QCOMPARE(turnedAt, (QVector<int>{0, 1, 1, 1, 1, 2, 2, 2, 2}));
+        // Before each row, between the chunks of each member packed and after
+        // it; then any number while the commit waits for the disk.
+        const QVector<int> packing{0, 1, 1, 1, 1, 2, 2, 2, 2};
+        QCOMPARE(turnedAt.mid(0, packing.size()), packing);
+        QCOMPARE(turnedAt.mid(packing.size()), QVector<int>(turnedAt.size() - packing.size(), 3));
         QCOMPARE(r.packed, 2);
         QCOMPARE(readback::members(project.read("Game.exe")), readback::files(".", {"b.txt", "c.txt"}));
     }
