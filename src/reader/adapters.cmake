@@ -2,10 +2,8 @@
 # header and one source, a target of its own, off unless asked for.
 option(WFPAK_SDL2 "Build wfpak::sdl2, entries of a pack as SDL_RWops" OFF)
 option(WFPAK_PHYSFS "Build wfpak::physfs, a pack mounted in PhysicsFS" OFF)
-# The adapters' tests build their packs with the tool: WFPAK_PACK_TOOL is its
-# path, or a generator expression naming the target in a build that has it;
-# without it there are no tests. (A plain variable: a cache entry would hide
-# the one a parent project sets.)
+# Their tests (tests/CMakeLists.txt) run with the reader's own, against the
+# real SDL2 and PhysicsFS.
 
 if(WFPAK_SDL2 OR WFPAK_PHYSFS)
   enable_language(C)
@@ -62,8 +60,4 @@ if(WFPAK_PHYSFS)
     set(wfpak_physfs_dependency wfpak_physfs_dependency)
   endif()
   wfpak_adapter(physfs wfpak_physfs.c wfpak_physfs.h ${wfpak_physfs_dependency})
-endif()
-
-if((WFPAK_SDL2 OR WFPAK_PHYSFS) AND WFPAK_PACK_TOOL)
-  include(${CMAKE_CURRENT_LIST_DIR}/tests/adapter_tests.cmake)
 endif()

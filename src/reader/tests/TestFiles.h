@@ -1,13 +1,12 @@
-// Files for the reader's own tests: a scratch folder, writing bytes under a
-// UTF-8 name, the running program's own path, starting another program.
+// Files for the reader's own tests: a scratch folder, bytes under a UTF-8
+// name, the running program's own path, starting another program.
 #pragma once
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+#include <process.h>
 #include <windows.h>
 #else
 #include <sys/wait.h>
@@ -18,74 +17,56 @@ namespace testfiles {
 
 namespace fs = std::filesystem;
 
-inline std::string utf8(const fs::path &p)
-{
-    const auto u = p.u8string(); // std::string in C++17
-    return std::string(u.begin(), u.end());
-}
+inline std::string utf8(const fs::path &p) { const auto u = p.u8string(); return std::string(u.begin(), u.end()); }
 
-inline fs::path fromUtf8(const std::string &s)
+// A UTF-8 path ("café/Data.Pak") under a folder of the system's temporary
+// one that is this program's alone, its folders made; the folder goes when
+// the program ends.
+inline std::string scratch(const std::string &relative)
 {
-    return fs::u8path(s);
-}
-
-// A fresh folder under the system's temporary one, removed at the end.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        static int serial = 0;
-        for (;;) {
-            m_path = fs::temp_directory_path() / ("wfpak-test-" + std::to_string(unsigned(std::rand())) + "-"
-                                                  + std::to_string(++serial));
-            if (fs::create_directory(m_path))
-                break;
+    static const struct Folder {
+        fs::path path = fs::temp_directory_path() / "wfpak-test-0";
+        Folder()
+        {
+            for (int serial = 1; !fs::create_directory(path); ++serial)
+                path.replace_filename("wfpak-test-" + std::to_string(serial));
         }
-    }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    ScratchDir(const ScratchDir &) = delete;
-    ScratchDir &operator=(const ScratchDir &) = delete;
-    // A UTF-8 path under the folder ("café/Data.Pak"), its folders made.
-    std::string file(const std::string &relative) const
-    {
-        const fs::path p = m_path / fromUtf8(relative);
-        fs::create_directories(p.parent_path());
-        return utf8(p);
-    }
-
-private:
-    fs::path m_path;
-};
+        ~Folder() { std::error_code ignored; fs::remove_all(path, ignored); }
+    } folder;
+    fs::create_directories((folder.path / fs::u8path(relative)).parent_path());
+    return utf8(folder.path / fs::u8path(relative));
+}
 
 inline bool writeFile(const std::string &utf8Path, const std::string &bytes)
 {
-    std::ofstream out(fromUtf8(utf8Path), std::ios::binary);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(out.flush());
+    std::ofstream out(fs::u8path(utf8Path), std::ios::binary);
+    return bool(out.write(bytes.data(), std::streamsize(bytes.size())).flush());
 }
 
 inline std::string readFile(const std::string &utf8Path)
 {
-    std::ifstream in(fromUtf8(utf8Path), std::ios::binary);
+    std::ifstream in(fs::u8path(utf8Path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The running program's own file, as UTF-8.
-inline std::string selfPath()
+// fopen by a UTF-8 name.
+inline std::FILE *openFile(const std::string &utf8Path)
+{
+#if defined(_WIN32)
+    return _wfopen(fs::u8path(utf8Path).c_str(), L"rb");
+#else
+    return std::fopen(utf8Path.c_str(), "rb");
+#endif
+}
+
+// The running program's own file.
+inline fs::path selfPath()
 {
 #if defined(_WIN32)
     wchar_t buffer[32768];
-    const DWORD n = GetModuleFileNameW(nullptr, buffer, DWORD(sizeof buffer / sizeof buffer[0]));
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, buffer, int(n), nullptr, 0, nullptr, nullptr);
-    std::string out(std::size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, buffer, int(n), &out[0], bytes, nullptr, nullptr);
-    return out;
+    return std::wstring(buffer, GetModuleFileNameW(nullptr, buffer, 32768));
 #else
-    return utf8(fs::read_symlink("/proc/self/exe"));
+    return fs::read_symlink("/proc/self/exe");
 #endif
 }
 
@@ -93,18 +74,8 @@ inline std::string selfPath()
 inline int run(const std::string &utf8Path)
 {
 #if defined(_WIN32)
-    std::wstring cmd = L"\"" + fromUtf8(utf8Path).wstring() + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD status = 1;
-    GetExitCodeProcess(pi.hProcess, &status);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return int(status);
+    const std::wstring path = fs::u8path(utf8Path).wstring();
+    return int(_wspawnl(_P_WAIT, path.c_str(), path.c_str(), nullptr));
 #else
     const pid_t pid = fork();
     if (pid == 0) {

@@ -3,19 +3,15 @@
 // each holding packmaker::sample(12).
 #include "PackMaker.h"
 #include "TestFiles.h"
-#include <cstdio>
 
 int main(int argc, char **argv)
 {
     if (argc != 2)
         return 2;
     const std::string dir = argv[1];
-    testfiles::fs::create_directories(testfiles::fromUtf8(dir));
+    testfiles::fs::create_directories(testfiles::fs::u8path(dir));
     const auto members = packmaker::sample(12);
-    const bool ok = testfiles::writeFile(dir + "/plain.pak", packmaker::pack(members, false))
-            && testfiles::writeFile(dir + "/masked.pak", packmaker::pack(members, true))
-            && testfiles::writeFile(dir + "/game.exe", packmaker::appended("MZ stand-in", packmaker::pack(members, true), true));
-    if (!ok)
-        std::fprintf(stderr, "make_packs: cannot write in %s\n", dir.c_str());
-    return ok ? 0 : 1;
+    const std::string masked = packmaker::pack(members, true), plain = packmaker::pack(members, false);
+    return testfiles::writeFile(dir + "/plain.pak", plain) && testfiles::writeFile(dir + "/masked.pak", masked)
+           && testfiles::writeFile(dir + "/game.exe", packmaker::appended("MZ stand-in", masked, true)) ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-/* A C game: lists the pack named by argv[1] and reads its entries. */
+/* A C game: reads every entry of the pack named by argv[1]. */
 #include <wfpak/wfpak.h>
 #include <stdio.h>
 
@@ -7,16 +7,10 @@ int main(int argc, char **argv)
     static char buffer[70000];
     wfpak_pack *pack = NULL;
     size_t k;
-    if (argc != 2 || wfpak_open_file(&pack, argv[1], NULL, NULL) != 0) {
-        fprintf(stderr, "game.c: %s\n", pack ? wfpak_errmsg(pack) : "usage: game PACK");
-        wfpak_close(pack);
-        return 1;
-    }
-    for (k = 0; k < wfpak_count(pack); ++k) {
-        if (wfpak_read(pack, k, 0, buffer, sizeof buffer) != (int64_t)wfpak_size(pack, k))
-            return 1;
-    }
-    printf("game.c: %u entries\n", (unsigned)wfpak_count(pack));
+    int ok = argc == 2 && wfpak_open_file(&pack, argv[1], NULL, NULL) == WFPAK_OK;
+    for (k = 0; ok && k < wfpak_count(pack); ++k)
+        ok = wfpak_read(pack, k, 0, buffer, sizeof buffer) == (int64_t)wfpak_size(pack, k);
+    printf("game.c: %u entries, %s\n", (unsigned)wfpak_count(pack), ok ? "read" : wfpak_errmsg(pack));
     wfpak_close(pack);
-    return 0;
+    return ok ? 0 : 1;
 }

@@ -3,17 +3,13 @@
 # after an install into a scratch prefix, and pkg-config alone.
 # run.sh READER_SOURCE WORK_DIR PACK
 set -euo pipefail
-src=$1 work=$2 pack=$3
-here=$(cd "$(dirname "$0")" && pwd)
+src=$1 work=$2 pack=$3 here=$(cd "$(dirname "$0")" && pwd) gen=(-G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release)
 rm -rf "$work" && mkdir -p "$work"
-gen=(-G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release)
 
 echo "== add_subdirectory"
-cmake -S "$here/subdir" -B "$work/subdir" "${gen[@]}" -DWFPAK_SOURCE="$src" > "$work/subdir.log"
+cmake -S "$here" -B "$work/subdir" "${gen[@]}" -DWFPAK_SOURCE="$src" > "$work/subdir.log"
 # A game that includes the reader gets neither its tests nor -Werror.
-if grep -q -- "-Werror" "$work/subdir/wfpak/CMakeFiles/wfpak_reader.dir/flags.make"; then
-  echo "the reader pushed -Werror onto the game"; exit 1
-fi
+! grep -q -- "-Werror" "$work/subdir/wfpak/CMakeFiles/wfpak_reader.dir/flags.make" || { echo "the reader pushed -Werror onto the game"; exit 1; }
 [ "$(cd "$work/subdir" && ctest -N | grep -c 'Test *#' || true)" = 0 ] || { echo "the reader's tests ran in the game"; exit 1; }
 cmake --build "$work/subdir" -j2 > /dev/null
 "$work/subdir/game_c" "$pack" && "$work/subdir/game_cpp" "$pack"
@@ -26,7 +22,7 @@ for f in include/wfpak/PakReader.h include/wfpak/wfpak.h lib/libwfpak.a lib/cmak
          lib/cmake/wfpak/wfpakConfigVersion.cmake lib/pkgconfig/wfpak.pc; do
   [ -f "$work/prefix/$f" ] || { echo "not installed: $f"; ls -R "$work/prefix"; exit 1; }
 done
-cmake -S "$here/package" -B "$work/package" "${gen[@]}" -DCMAKE_PREFIX_PATH="$work/prefix" > /dev/null
+cmake -S "$here" -B "$work/package" "${gen[@]}" -DCMAKE_PREFIX_PATH="$work/prefix" > /dev/null
 cmake --build "$work/package" -j2 > /dev/null
 "$work/package/game_c" "$pack" && "$work/package/game_cpp" "$pack"
 
