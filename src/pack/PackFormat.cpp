@@ -1,4 +1,5 @@
 #include "pack/PackFormat.h"
+#include <wfpak/KeyText.h>
 #include "options/RandomSource.h"
 #include <cmath>
 #include <cstring>
@@ -7,28 +8,8 @@ namespace wf {
 
 void KeyCycle::apply(char *data, qint64 len)
 {
-    qint64 i = 0;
-    for (; i < len && m_phase != 0; ++i) {
-        data[i] = char(quint8(data[i]) ^ m_key[3 - m_phase]);
-        m_phase = (m_phase + 1) & 3;
-    }
-    // Eight bytes in memory order K3 K2 K1 K0 K3 K2 K1 K0, whatever the host's
-    // byte order, since the pattern is laid out byte by byte.
-    unsigned char pattern[8];
-    for (int b = 0; b < 8; ++b)
-        pattern[b] = m_key[3 - (b & 3)];
-    quint64 word;
-    std::memcpy(&word, pattern, 8);
-    for (; i + 8 <= len; i += 8) {
-        quint64 v;
-        std::memcpy(&v, data + i, 8);
-        v ^= word;
-        std::memcpy(data + i, &v, 8);
-    }
-    for (; i < len; ++i) {
-        data[i] = char(quint8(data[i]) ^ m_key[3 - m_phase]);
-        m_phase = (m_phase + 1) & 3;
-    }
+    wfpak::applyKeyCycle(reinterpret_cast<unsigned char *>(data), size_t(len), quint64(m_phase), m_key);
+    m_phase = int((quint64(m_phase) + quint64(len)) & 3);
 }
 
 QByteArray leWord(quint32 value)

@@ -27,9 +27,6 @@ inline std::uint32_t le32(const unsigned char *bytes)
 // A name as messages show it: quoted, control bytes as '?', long ones cut.
 std::string shown(const std::string &name);
 
-// Byte j of a run is XORed with K(3 - j mod 4); `runPos` is the j of data[0].
-void unmask(unsigned char *data, std::size_t len, std::uint64_t runPos, const std::array<std::uint8_t, 4> &key);
-
 // The file at a UTF-8 path, read by position; null and `why` when it
 // cannot be opened.
 std::unique_ptr<Source> openFileSource(const std::string &path, std::string &why);

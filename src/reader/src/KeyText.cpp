@@ -1,9 +1,17 @@
 /*
- * Wrenfold pack reader: the key texts. Copyright (c) 2026 Wrenfold
- * developers. zlib licence: see PakReader.h.
+ * Wrenfold pack reader: the key texts and the key's cycle over a run of
+ * bytes. Copyright (c) 2026 Wrenfold developers. zlib licence: see
+ * PakReader.h.
  */
 #include <wfpak/KeyText.h>
 #include <wfpak/PakLimits.h>
+#include <cstring>
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define WFPAK_SSE2 1
+#include <emmintrin.h> // every x86-64 processor has SSE2
+#else
+#define WFPAK_SSE2 0
+#endif
 
 namespace wfpak {
 
@@ -83,6 +91,42 @@ std::array<std::uint8_t, 4> keyBytesFromText(const std::string &basicKey)
         k[i] = static_cast<std::uint8_t>(hexval(slice));
     }
     return k;
+}
+
+void applyKeyCycle(unsigned char *data, std::size_t len, std::uint64_t runPos, const std::array<std::uint8_t, 4> &key)
+{
+    // The cycle's period divides 16: XOR whole vectors (or words) of the
+    // pattern, then the tail byte by byte.
+    unsigned char pattern[16];
+    for (std::size_t i = 0; i < 16; ++i)
+        pattern[i] = key[3 - ((runPos + i) & 3)];
+    std::size_t i = 0;
+#if WFPAK_SSE2
+    const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pattern));
+    for (; i + 64 <= len; i += 64) {
+        __m128i *p = reinterpret_cast<__m128i *>(data + i);
+        const __m128i a = _mm_loadu_si128(p), b = _mm_loadu_si128(p + 1);
+        const __m128i c = _mm_loadu_si128(p + 2), d = _mm_loadu_si128(p + 3);
+        _mm_storeu_si128(p, _mm_xor_si128(a, word));
+        _mm_storeu_si128(p + 1, _mm_xor_si128(b, word));
+        _mm_storeu_si128(p + 2, _mm_xor_si128(c, word));
+        _mm_storeu_si128(p + 3, _mm_xor_si128(d, word));
+    }
+#else
+    std::uint64_t word;
+    std::memcpy(&word, pattern, 8);
+    for (; i + 32 <= len; i += 32) {
+        std::uint64_t v[4];
+        std::memcpy(v, data + i, 32);
+        v[0] ^= word;
+        v[1] ^= word;
+        v[2] ^= word;
+        v[3] ^= word;
+        std::memcpy(data + i, v, 32);
+    }
+#endif
+    for (; i < len; ++i)
+        data[i] = static_cast<unsigned char>(data[i] ^ pattern[i & 15]);
 }
 
 } // namespace wfpak

@@ -26,4 +26,8 @@ std::string utf16Units(const std::string &utf8);
 // UTF-16 units (a slice past the end is what remains, maybe empty).
 std::array<std::uint8_t, 4> keyBytesFromText(const std::string &basicKey);
 
+// Masks or unmasks (the same XOR) `len` bytes of a run: byte j of the run
+// is XORed with K(3 - j mod 4); `runPos` is the j of data[0].
+void applyKeyCycle(unsigned char *data, std::size_t len, std::uint64_t runPos, const std::array<std::uint8_t, 4> &key);
+
 } // namespace wfpak
