@@ -16,6 +16,17 @@
 using namespace wf;
 using handbuilt::kKey;
 
+namespace {
+// Seekable and endless: keeps only the size of what was written.
+struct NullDevice : QIODevice {
+    NullDevice() { open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
+    qint64 size() const override { return written; }
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 len) override { return (written = qMax(written, pos() + len), len); }
+    qint64 written = 0;
+};
+} // namespace
+
 class TestPack : public QObject {
     Q_OBJECT
 
@@ -108,6 +119,23 @@ private slots:
         const QStringList read = readback::members(out.data(), "11224488", "0");
         QCOMPARE(read.size(), kMaxPackFiles);
         QCOMPARE(read.last(), QString("9999="));
+    }
+
+    // The index and the trailing filler, too, must end below 2 GiB. The
+    // member's bytes are never kept, so the pack cannot be read back.
+    void finishKeepsThePackBelow2GiB()
+    {
+        for (const qint64 over : {1, 0}) {
+            NullDevice out;
+            ScriptedRandom random;
+            PackWriter writer(out, "Data.Pak", {}, random);
+            // Header 4, the member, count 4, index "a\r4\r<10 digits>\r" 15: the member's size plus 23.
+            const qint64 size = kMaxPackBytes - 23 + over;
+            QString error;
+            QVERIFY(writer.begin(error) && writer.addMember("a", [](char *, qint64 len, QString &) { return len; }, size, error));
+            QCOMPARE(writer.finish(error), !over);
+            QCOMPARE(out.size(), over ? size + 4 : kMaxPackBytes);
+        }
     }
 
     // The whole extended executable, trailer included, must stay below 2 GiB:
