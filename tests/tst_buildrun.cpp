@@ -1,6 +1,5 @@
-// The one build routine the window and the command line share: each of its
-// outcomes with the message it carries, ticks asked as rows are reached,
-// and a stop part way. Every pack it builds is read back.
+// The build routine the window and the command line share: each outcome and
+// its message, ticks read as rows are reached, stops and changes part way.
 #include "pack/BuildRun.h"
 #include "pack/PackWriter.h"
 #include "support/PackTestUtil.h"
@@ -21,8 +20,8 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QStringList>("message"); // how each paragraph starts
         const QStringList two{"a.txt", "b.txt"};
-        const QString kept = "Data.Pak was not changed.", cannot = "Cannot append \"Data.Pak\" to ";
-        const int built = int(BuildOutcome::Built), appendFailed = int(BuildOutcome::AppendFailed);
+        const QString kept = "Data.Pak was not changed.";
+        const int built = int(BuildOutcome::Built);
         QTest::newRow("built") << two << "" << built << QStringList();
         QTest::newRow("appended") << two << "Game.exe" << built << QStringList();
         QTest::newRow("executable missing") << two << "None.exe" << int(BuildOutcome::BuiltExeMissing)
@@ -30,17 +29,18 @@ private slots:
         // Never to the pack itself or the profile, or through a link that
         // leads out of the project (to a sibling whose name starts with the
         // project's, too): a project from someone else can carry Mygame.exe -> ~/.bashrc.
-        QTest::newRow("the pack itself") << two << "Data.Pak" << appendFailed << QStringList{cannot + "\"Data.Pak\": that is \"Data.Pak\", "
-                                         "and the pack cannot be appended to itself. Name the game's executable under Filename."};
-        QTest::newRow("./Data.Pak") << two << "./Data.Pak" << appendFailed << QStringList{cannot + "\"./Data.Pak\": that is \"Data.Pak\""};
-        QTest::newRow("a link to the pack") << two << "sub\\pack-link" << appendFailed << QStringList{cannot + "\"sub\\pack-link\": that is"};
-        QTest::newRow("the profile") << two << "PakProfile.QXT" << appendFailed
-                                     << QStringList{cannot + "\"PakProfile.QXT\": that is \"PakProfile.QXT\", and the pack cannot be appended to the profile"};
-        QTest::newRow("a link out") << two << "sub\\out-link" << appendFailed
-                                    << QStringList{cannot + "\"sub\\out-link\": it leads outside the project directory, to "};
-        QTest::newRow("a link to proj-evil") << two << "sub\\evil-link" << appendFailed
-                                             << QStringList{cannot + "\"sub\\evil-link\": it leads outside the project directory"};
-        QTest::newRow("a directory") << two << "sub" << appendFailed << QStringList{cannot + "\"sub\": it is a directory, not a regular file"};
+        const auto refused = [&](const char *tag, const QString &exe, const QString &why) {
+            QTest::newRow(tag) << two << exe << int(BuildOutcome::AppendFailed)
+                               << QStringList{"Cannot append \"Data.Pak\" to \"" + exe + "\": " + why};
+        };
+        refused("the pack itself", "Data.Pak", "that is \"Data.Pak\", and the pack cannot be appended to itself. "
+                                               "Name the game's executable under Filename.");
+        refused("./Data.Pak", "./Data.Pak", "that is \"Data.Pak\"");
+        refused("a link to the pack", "sub\\pack-link", "that is \"Data.Pak\"");
+        refused("the profile", "PakProfile.QXT", "that is \"PakProfile.QXT\", and the pack cannot be appended to the profile");
+        refused("a link out", "sub\\out-link", "it leads outside the project directory, to ");
+        refused("a link to proj-evil", "sub\\evil-link", "it leads outside the project directory");
+        refused("a directory", "sub", "it is a directory, not a regular file");
         QTest::newRow("member missing") << QStringList{"a.txt", "gone.txt"} << "" << int(BuildOutcome::Failed)
                                         << QStringList{"Cannot read \"gone.txt\": No such file or directory", kept};
         QTest::newRow("member is a pipe") << QStringList{"a.txt", "pipe"} << "" << int(BuildOutcome::Failed)

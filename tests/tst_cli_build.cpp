@@ -205,8 +205,9 @@ private slots:
         QTemporaryDir top;
         const QString game = top.filePath("my game$ #1");
         QVERIFY(QDir().mkpath(game + "/gfx") && QDir().mkpath(top.filePath("build")));
-        for (const auto &[rel, bytes] : {std::pair<QString, QByteArray>{"gfx/a b$c#d.bmp", "x"}, {"intro.txt", "hello"},
-                                          {"skip.txt", "no"}, {"PakProfile.QXT", "h\r\n 0 \r\n 0 \r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\ngfx\\A B$C#D.BMP\r\n"}})
+        for (const auto &[rel, bytes] : {std::pair<QString, QByteArray>{"gfx/a b$c#d.bmp", "x"}, {"intro.txt", "hello"}, {"skip.txt", "no"},
+                                          {"PakProfile.QXT", "h\r\n 0 \r\n 0 \r\nK\r\nGame.exe\r\nM\r\n"
+                                                             "intro.txt\r\ngfx\\A B$C#D.BMP\r\n"}})
             QVERIFY(packtest::writeFile(game + "/" + rel, bytes));
         const PakRun run = runPak({"build", "-q", "--depfile", "out.d", "../my game$ #1"}, top.filePath("build"));
         QCOMPARE(run.err, QString());

@@ -1,6 +1,5 @@
-// wrenfold-pak strip and verify on executables carrying packs stacked by
-// real builds: every pack removed, the executable restored byte for byte,
-// and nothing changed when any link of the chain does not read.
+// wrenfold-pak strip and verify on executables carrying packs stacked by real builds: every pack
+// removed, the executable restored byte for byte, nothing changed when a link of the chain does not read.
 #include "support/PackTestUtil.h"
 #include "support/PakProcess.h"
 #include "support/ScratchProject.h"

@@ -1,7 +1,6 @@
-// wrenfold-pak tick and untick, run as a process on scratch projects: the
-// profile they write is byte for byte the one the window writes after the
-// same ticks and a close, and the window started on it shows the same
-// ticks; what they refuse changes nothing.
+// wrenfold-pak tick and untick as a process: the profile they write is the
+// window's after the same ticks and a close, byte for byte, and the window
+// started on it shows the same ticks; what they refuse changes nothing.
 #include "project/RowMatch.h"
 #include "support/GuiTestKit.h"
 #include "support/PakProcess.h"

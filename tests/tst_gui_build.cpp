@@ -1,7 +1,6 @@
-// "Create Pak Archive" through the real window: what is packed and read
-// when, failures that keep the earlier pack, and what a hostile project must
-// not make it do (store names a pack or profile cannot hold, ship a file from
-// outside the project, lose its way in a folder whose name is not UTF-8).
+// "Create Pak Archive" through the real window: what is packed and read when, failures that keep the
+// earlier pack, and what a hostile project must not make it do (store names a pack or profile cannot
+// hold, ship a file from outside the project, lose its way in a folder whose name is not UTF-8).
 #include "support/FileSizeLimit.h"
 #include "support/GuiTestKit.h"
 #include "support/PakProcess.h"

@@ -10,9 +10,8 @@
 
 namespace {
 
-// A nested tree in the real window, and the user at its menu and pattern
-// dialog. Sizes chosen so that every set of rows has its own total (in Kb:
-// 0.5, 1, 0.25, 2, 4, 8, 16, 32; the refused names never count).
+// A nested tree in the real window, the user at its menu and pattern dialog.
+// Every set of rows has its own total (Kb: 0.5, 1, 0.25, 2, 4, 8, 16, 32).
 struct TreeWindow : LoadedWindow {
     TreeWindow()
         : LoadedWindow{{"readme.txt", QByteArray(512, 'x')}, {"gfx/title.bmp", QByteArray(1024, 'x')},

@@ -44,9 +44,10 @@ private slots:
         const QByteArray index = handbuilt::kExampleIndex, filler = QByteArray::fromHex("007ffe");
         QTest::newRow("plain example") << false << fillers << example << qint64(-1) << handbuilt::example();
         QTest::newRow("masked example") << true << fillers << example << qint64(-1) << handbuilt::example(index, filler, true);
-        // The largest draw gives the longest fillers of the largest bytes, never one past.
-        QTest::newRow("no files, largest draw") << false << QList<float>{0.99999994f} << QByteArrayList() << qint64(-1)
-            << QByteArray::fromHex("f8010000") + QByteArray(499, '\xfe') + QByteArray(4, 0) + QByteArray(499, '\xfd');
+        // The largest draw (or 1, which no source gives) makes the longest fillers of the largest bytes, never one past.
+        const QByteArray longest = QByteArray::fromHex("f8010000") + QByteArray(499, '\xfe') + QByteArray(4, 0) + QByteArray(499, '\xfd');
+        QTest::newRow("no files, largest draw") << false << QList<float>{0.99999994f} << QByteArrayList() << qint64(-1) << longest;
+        QTest::newRow("no files, a draw of 1") << false << QList<float>{1.0f} << QByteArrayList() << qint64(-1) << longest;
         QTest::newRow("empty files") << false << QList<float>() << QByteArrayList{"a", "", "b", "xyz", "c", ""} << qint64(-1)
             << QByteArray::fromHex("08000000") + "xyz" + QByteArray::fromHex("03000000") + "a\r4\r0\rb\r4\r3\rc\r7\r0\r";
         // The example: header 0..3, filler 4..6, members 7..23, count 24..27,
@@ -156,8 +157,9 @@ private slots:
             QCOMPARE(QFileInfo(exePath).size(), over ? exeSize : kMaxPackBytes);
             if (over)
                 QVERIFY(error.contains("together they would reach 2 GiB"));
-            else
-                QVERIFY(exe.open(QIODevice::ReadOnly) && exe.seek(exeSize) && exe.readAll() == pack + leWord(trailerWord(exeSize, 0)) + "QUILDX");
+            else // the pack and its trailer after the executable's last byte
+                QVERIFY(exe.open(QIODevice::ReadOnly) && exe.seek(exeSize)
+                        && exe.readAll() == pack + leWord(trailerWord(exeSize, 0)) + "QUILDX");
         }
     }
 

@@ -8,6 +8,7 @@
 #include "project/NumberRule.h"
 #include "project/PathFunctions.h"
 #include "project/Profile.h"
+#include "project/ProjectFiles.h"
 #include "project/RowMatch.h"
 #include "project/RowRules.h"
 #include <QRegularExpression>
@@ -63,12 +64,21 @@ private slots:
         QCOMPARE(*p.basicKey + *p.exeName + *p.headerMask, QStringLiteral("5D5D5D5DMygame.exe5B19C7E4"));
         QCOMPARE(p.rows, (QStringList{"gfx\\title.bmp", "maps\\one.map"}));
         QCOMPARE(wf::profileBytes(p), bytes);
+        wf::Profile pasted = p; // a line break inside a text would shift every later line
+        pasted.exeName = "Game\r\n.exe";
+        QVERIFY(wf::profileBytes(pasted).contains("\r\nGame.exe\r\n"));
         // A git checkout turns CR LF into LF; any mix reads the same, and the last line needs no end.
         QCOMPARE(wf::readProfileLines("a\rb\r\nc\n\nd"), QStringList({"a", "b", "c", "", "d"}));
         QCOMPARE(wf::readProfileLines("\r\n\r\r\n\n"), QStringList({"", "", "", ""})); // an empty key is still a line
         // Reading stops at the first line that fails: a check2 out of range leaves the rest absent.
         const wf::Profile bad = wf::parseProfile("h\r\n1\r\n40000\r\nK\r\nE\r\nM\r\na\r\n");
         QVERIFY(bad.check1 && !bad.check2 && !bad.basicKey && !bad.headerMask && bad.rows.isEmpty());
+    }
+
+    // Control characters in a name neither drive the terminal nor cut a message's line.
+    void namesInMessagesShowControlCharacters()
+    {
+        QCOMPARE(wf::quotedName(QString::fromLatin1("a\0\r\x1b\x7f", 5)), QStringLiteral("\"a\\0\\x0d\\x1b\\x7f\""));
     }
 
     void windowsLinesReadAs1252()
@@ -230,8 +240,8 @@ private slots:
         QFile(outside.filePath("id_rsa")).open(QIODevice::WriteOnly);
         QFile(evil + "/key").open(QIODevice::WriteOnly);
         QFile(project.filePath("gfx/real.png")).open(QIODevice::WriteOnly);
-        QVERIFY(QFile::link(outside.filePath("id_rsa"), project.filePath("gfx/logo.png")) && QFile::link("real.png", project.filePath("gfx/copy.png"))
-                && QFile::link(evil + "/key", project.filePath("gfx/evil.png")));
+        QVERIFY(QFile::link(outside.filePath("id_rsa"), project.filePath("gfx/logo.png")));
+        QVERIFY(QFile::link("real.png", project.filePath("gfx/copy.png")) && QFile::link(evil + "/key", project.filePath("gfx/evil.png")));
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(project.path()));
         const int got = int(wf::refusalOf(row, exe));
