@@ -1,21 +1,29 @@
 // wrenfold-pak build, run as a process on scratch projects: the same pack as
-// the window's first build, its exit statuses, and failures that keep the
-// earlier pack.
+// the window's first build, its exit statuses and help, failures that keep
+// the earlier pack, and output that cannot be written.
 #include "options/RandomSource.h"
 #include "support/GuiTestKit.h"
 #include "support/PakProcess.h"
 #include <QTemporaryDir>
+#include <unistd.h>
 
 namespace {
-void seed(const ScratchProject &p, const QByteArray &options)
+// Runs wrenfold-pak with standard output or error (fd 1 or 2) going to
+// /dev/full, or to a pipe whose reader has gone.
+PakRun runInto(const QStringList &args, const QString &dir, int fd, bool full)
 {
-    p.write("gfx/title.bmp", QByteArray(3000, 't'));
-    p.write("intro.txt", "hello");
-    p.write("empty.bin", "");
-    p.write("skip.txt", "not ticked");
-    p.write("Game.exe", QByteArray(600, 'x'));
-    p.write("PakProfile.QXT", "Korvane Pak System Profile\r\n" + options
-                                  + "\r\nINTRO.TXT\r\ngfx\\title.bmp\r\nempty.bin\r\ngone.txt\r\nGame.exe\r\nData.Pak\r\n");
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    int ends[2] = {-1, -1};
+    if (full)
+        fd == 1 ? p.setStandardOutputFile("/dev/full") : p.setStandardErrorFile("/dev/full");
+    else if (::pipe(ends) == 0 && ::close(ends[0]) == 0) // no reader from the start
+        p.setChildProcessModifier([&] { ::dup2(ends[1], fd); });
+    p.start(qEnvironmentVariable("WRENFOLD_BIN") + "/wrenfold-pak", args);
+    const bool done = p.waitForFinished(60000);
+    if (ends[1] >= 0)
+        ::close(ends[1]);
+    return {done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, {}, QString::fromUtf8(p.readAllStandardError())};
 }
 } // namespace
 
@@ -27,30 +35,33 @@ private slots:
         QTest::addColumn<QByteArray>("options"); // profile lines 2 to 6
         QTest::addColumn<QString>("file");       // what to compare
         QTest::addColumn<QStringList>("read");   // key and mask texts, when masked
-        QTest::newRow("plain") << QByteArray(" 0 \r\n 0 \r\n5D5D5D5D\r\nGame.exe\r\n5B19C7E4") << "Data.Pak"
-                               << QStringList();
-        QTest::newRow("masked") << QByteArray(" 1 \r\n 0 \r\n0BADF00D\r\nGame.exe\r\nFEEDC0DE") << "Data.Pak"
-                                << QStringList{"0BADF00D", "FEEDC0DE"};
-        QTest::newRow("appended") << QByteArray(" 1 \r\n 1 \r\n5D5D5D5D\r\nGame.exe\r\n5B19C7E4") << "Game.exe"
-                                  << QStringList{"5D5D5D5D", "5B19C7E4"};
+        QTest::newRow("plain") << QByteArray(" 0 \r\n 0 \r\n5D5D5D5D\r\nGame.exe\r\n5B19C7E4") << "Data.Pak" << QStringList();
+        QTest::newRow("masked, appended") << QByteArray(" 1 \r\n 1 \r\n0BADF00D\r\nGame.exe\r\nFEEDC0DE") << "Game.exe"
+                                          << QStringList{"0BADF00D", "FEEDC0DE"};
     }
     void sameBytesAsTheWindowsFirstBuild()
     {
         QFETCH(QByteArray, options);
         QFETCH(QString, file);
         QFETCH(QStringList, read);
+        const auto seed = [&](const ScratchProject &p) {
+            for (const auto &[rel, bytes] : {std::pair<QString, QByteArray>{"gfx/title.bmp", QByteArray(3000, 't')}, {"intro.txt", "hello"},
+                                              {"empty.bin", ""}, {"skip.txt", "not ticked"}, {"Game.exe", QByteArray(600, 'x')}})
+                p.write(rel, bytes);
+            p.write("PakProfile.QXT", "Korvane Pak System Profile\r\n" + options
+                                          + "\r\nINTRO.TXT\r\ngfx\\title.bmp\r\nempty.bin\r\ngone.txt\r\nGame.exe\r\nData.Pak\r\n");
+        };
         QByteArray byWindow;
         {
             LoadedWindow w;
-            seed(w.project, options);
+            seed(w.project);
             wf::RandomSource::shared() = wf::RandomSource(); // as at program start
-            Form1 &f = w.load();
-            QTest::mouseClick(f.Command1, Qt::LeftButton);
+            QTest::mouseClick(w.load().Command1, Qt::LeftButton);
             QCOMPARE(w.recorder.messages, QStringList());
             byWindow = w.project.read(file);
         }
         ScratchProject project;
-        seed(project, options);
+        seed(project);
         // --quiet still names the rows that name no file (Data.Pak is not
         // there yet), and the pack is still the window's.
         const PakRun run = runPak({"build", "--quiet"}, project.path());
@@ -59,10 +70,8 @@ private slots:
                                   "file in the project; it is not packed\n"));
         QCOMPARE(run.status, 4);
         QCOMPARE(project.read(file), byWindow);
-        const QStringList expected{"empty.bin=", "gfx\\title.bmp=" + QString(3000, 't'), "intro.txt=hello"};
-        QCOMPARE(read.isEmpty() ? readback::members(byWindow)
-                                : readback::members(byWindow, qPrintable(read[0]), qPrintable(read[1])),
-                 expected);
+        QCOMPARE(readback::members(byWindow, read.isEmpty() ? nullptr : qPrintable(read[0]), read.isEmpty() ? nullptr : qPrintable(read[1])),
+                 (QStringList{"empty.bin=", "gfx\\title.bmp=" + QString(3000, 't'), "intro.txt=hello"}));
     }
 
     void exitStatuses_data()
@@ -70,42 +79,47 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("setUp");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QStringList>("err"); // parts of standard error
-        QTest::addColumn<QStringList>("packed"); // members of the new pack; none: the earlier pack stays
+        QTest::addColumn<QStringList>("err"); // parts of standard error, or of standard output
+        QTest::addColumn<QStringList>("packed"); // members of the new pack; none: the earlier pack and the profile stay
         const QString plain = "h\r\n0\r\n0\r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\n";
-        const QStringList intro{"intro.txt=hello"};
+        const QStringList intro{"intro.txt=hello"}, none;
         QTest::newRow("built") << QStringList{"build"} << plain << 0 << QStringList{"Packed 1/1 files"} << intro;
-        QTest::newRow("no profile") << QStringList{"build"} << "" << 1 << QStringList{"no PakProfile.QXT"}
-                                    << QStringList();
-        QTest::newRow("exe missing") << QStringList{"build", "-q"}
-                                     << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\n" << 3
-                                     << QStringList{".exe file not found"} << intro;
+        QTest::newRow("no profile") << QStringList{"build"} << "" << 1 << QStringList{"no PakProfile.QXT"} << none;
+        QTest::newRow("exe missing") << QStringList{"build", "-q"} << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\n"
+                                     << 3 << QStringList{".exe file not found"} << intro;
         QTest::newRow("append greyed") << QStringList{"build"} << "h\r\n0\r\n2\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\n" << 0
                                        << QStringList{"Packed 1/1 files"} << intro; // only a tick appends
-        QTest::newRow("pack name is a link") << QStringList{"build"} << plain << 1
-                                             << QStringList{"\"Data.Pak\": it is a symbolic link"} << QStringList();
-        QTest::newRow("unknown option") << QStringList{"build", "--fast"} << plain << 2 << QStringList{"Unknown option"}
-                                        << QStringList();
-        QTest::newRow("two directories") << QStringList{"build", ".", "."} << plain << 2 << QStringList{"at most one"}
-                                         << QStringList();
-        QTest::newRow("no command") << QStringList{} << plain << 2 << QStringList{"usage:"} << QStringList();
+        QTest::newRow("unknown option") << QStringList{"build", "--fast"} << plain << 2 << QStringList{"Unknown option"} << none;
+        QTest::newRow("help of no command") << QStringList{"help", "bulid"} << plain << 2
+                                            << QStringList{"'bulid' is not a command"} << none;
+        // Help in every form never acts, whatever else the line holds.
+        const QStringList commands{"build", "list", "verify", "extract", "tick", "untick", "strip"};
+        const QStringList forms{"-h", "--help", "-?", "--help-all"};
+        for (int i = 0; i < commands.size(); ++i) {
+            const QStringList usage{"Usage: wrenfold-pak " + commands[i] + " "};
+            QTest::addRow("%s %s", qPrintable(commands[i]), qPrintable(forms[i % 4])) << QStringList{commands[i], forms[i % 4], "*"}
+                                                                                      << plain << 0 << usage << none;
+            QTest::addRow("help %s", qPrintable(commands[i])) << QStringList{"help", commands[i]} << plain << 0 << usage << none;
+        }
+        QTest::newRow("help with bad usage") << QStringList{"build", "--no-such-option", ".", "x", "--help-all"} << plain << 0
+                                             << QStringList{"Usage: wrenfold-pak build "} << none;
+        QTest::newRow("help") << QStringList{"--help"} << plain << 0 << QStringList{"usage: wrenfold-pak <command>"} << none;
         // Rows the window would pass over without a word.
-        QTest::newRow("rows gone") << QStringList{"build", "-q", "--depfile", "out.d"} << plain + "gone.txt\r\nINTRO.TXT\r\nold\\x.bmp\r\n" << 4
+        QTest::newRow("rows gone") << QStringList{"build", "-q", "--depfile", "out.d"}
+                                   << plain + "gone.txt\r\nINTRO.TXT\r\nold\\x.bmp\r\n" << 4
                                    << QStringList{"line 8: \"gone.txt\" names no file", "line 10: \"old\\x.bmp\" names no file"}
                                    << intro;
         QTest::newRow("no row") << QStringList{"build"} << "h\r\n0\r\n0\r\nK\r\nGame.exe\r\nM\r\n" << 4
-                                << QStringList{"ticks no file that can be packed", "Packed 0/0 files"} << QStringList();
-        QTest::newRow("only refused rows") << QStringList{"build"} << "h\r\n0\r\n0\r\nK\r\nintro.txt\r\nM\r\nintro.txt\r\n"
-                                           << 4 << QStringList{"ticks no file that can be packed"} << QStringList();
+                                << QStringList{"ticks no file that can be packed", "Packed 0/0 files"} << none;
         QTest::newRow("short profile") << QStringList{"build"} << "h\r\n0\r\n0\r\nK\r\n" << 4
-                                       << QStringList{"ends before its sixth line"} << QStringList();
-        QTest::newRow("exe missing wins") << QStringList{"build"}
-                                          << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\ngone\r\n" << 3
-                                          << QStringList{"\"gone\" names no file", ".exe file not found"} << intro;
+                                       << QStringList{"ends before its sixth line"} << none;
+        QTest::newRow("exe missing wins") << QStringList{"build"} << "h\r\n0\r\n1\r\nK\r\nNone.exe\r\nM\r\nintro.txt\r\ngone\r\n"
+                                          << 3 << QStringList{"\"gone\" names no file", ".exe file not found"} << intro;
+        // Data.Pak a link: refused, and the failure wins over the gone row.
         QTest::newRow("failure wins") << QStringList{"build", "--depfile", "out.d"} << plain + "gone\r\n" << 1
-                                      << QStringList{"\"gone\" names no file", "symbolic link"} << QStringList();
-        QTest::newRow("dry run") << QStringList{"build", "-n", "-q"} << plain + "gone\r\n" << 4
-                                 << QStringList{"\"gone\" names no file"} << QStringList();
+                                      << QStringList{"\"gone\" names no file", "\"Data.Pak\": it is a symbolic link"} << none;
+        QTest::newRow("dry run") << QStringList{"build", "-n", "-q", "--depfile", "out.d"} << plain + "gone\r\n" << 4
+                                 << QStringList{"\"gone\" names no file"} << none;
     }
     void exitStatuses()
     {
@@ -120,7 +134,7 @@ private slots:
         if (!setUp.isEmpty())
             project.write("PakProfile.QXT", setUp.toUtf8());
         const QByteArray tag = QTest::currentDataTag();
-        const bool link = tag == "pack name is a link" || tag == "failure wins";
+        const bool link = tag == "failure wins";
         if (link) {
             QFile::rename(project.path() + "/Data.Pak", project.path() + "/old.pak");
             QVERIFY(QFile::link("old.pak", project.path() + "/Data.Pak"));
@@ -128,9 +142,14 @@ private slots:
         const PakRun run = runPak(args, project.path());
         QCOMPARE(run.status, status);
         for (const QString &part : err)
-            QVERIFY2(run.err.contains(part), qPrintable(run.err));
-        const bool built = !packed.isEmpty() || tag == "no row" || tag == "only refused rows" || tag == "short profile";
+            QVERIFY2((run.err + run.out).contains(part), qPrintable(run.err + run.out));
+        QVERIFY(!run.out.contains(qEnvironmentVariable("WRENFOLD_BIN"))); // the command's name, not the program's path
+        if (tag == "dry run")
+            QCOMPARE(run.out, QString("intro.txt\n"));
+        const bool built = !packed.isEmpty() || tag == "no row" || tag == "short profile";
         QCOMPARE(project.read("Data.Pak") == "earlier", !built); // through the link: old.pak
+        QCOMPARE(project.read("PakProfile.QXT"), setUp.toUtf8());
+        QCOMPARE(project.rootEntries().size(), 2 + !setUp.isEmpty() + link + project.exists("out.d")); // nothing else
         if (built)
             QCOMPARE(readback::members(project.read("Data.Pak")), packed);
         QCOMPARE(QFileInfo(project.path() + "/Data.Pak").isSymLink(), link);
@@ -138,76 +157,64 @@ private slots:
             QCOMPARE(project.exists("out.d"), built);
     }
 
+    // A full device fails the command (said on standard error unless that is
+    // the full one); a reader that is gone does not, and is not complained of.
+    void outputErrorsCount_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("fd");
+        QTest::newRow("list") << QStringList{"list", "Data.Pak"} << 1;
+        QTest::newRow("build, progress") << QStringList{"build"} << 2;
+    }
+    void outputErrorsCount()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, fd);
+        ScratchProject project;
+        project.write("intro.txt", "hello");
+        project.write("PakProfile.QXT", "h\r\n 0 \r\n 0 \r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\n");
+        QVERIFY(runPak({"build", "-q"}, project.path()).status == 0);
+        const QByteArray pack = project.read("Data.Pak"), profile = project.read("PakProfile.QXT");
+        QCOMPARE(readback::members(pack), QStringList{"intro.txt=hello"});
+        for (const bool full : {true, false}) {
+            if (args == QStringList{"build"})
+                project.write("Data.Pak", "earlier");
+            const PakRun run = runInto(args, project.path(), fd, full);
+            QCOMPARE(run.status, full ? 1 : 0);
+            QCOMPARE(run.err.contains(full ? "cannot write standard output: No space left on device" : "cannot write"), full && fd == 1);
+            // A build still goes through, to the same pack; the other commands change nothing.
+            QCOMPARE(project.read("Data.Pak") + project.read("PakProfile.QXT"), pack + profile);
+        }
+    }
+
     // Qt decodes arguments as UTF-8: "proj\xff" would become the name of a
     // sibling "proj\uFFFD", and the build would land there.
     void argumentsThatAreNotUtf8AreRefused()
     {
         QProcess p;
-        p.start("/bin/sh", {"-c", "exec \"$0\" build \"$(printf 'proj\\377')\"",
-                            qEnvironmentVariable("WRENFOLD_BIN") + "/wrenfold-pak"});
+        p.start("/bin/sh", {"-c", "exec \"$0\" build \"$(printf 'proj\\377')\"", qEnvironmentVariable("WRENFOLD_BIN") + "/wrenfold-pak"});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 2);
         QVERIFY(p.readAllStandardError().contains("not valid UTF-8"));
     }
 
-    void dryRunListsAndWritesNothing()
-    {
-        ScratchProject project;
-        seed(project, " 0 \r\n 0 \r\nK\r\nGame.exe\r\nM");
-        const PakRun run = runPak({"build", "--dry-run", project.path()});
-        QCOMPARE(run.status, 4); // gone.txt
-        QCOMPARE(run.out, QString("empty.bin\ngfx\\title.bmp\nintro.txt\n"));
-        QVERIFY(!project.exists("Data.Pak"));
-    }
-
-    // Every path leads to its file from where the tool ran, escaped as Make
-    // and Ninja read them.
-    void depfileNamesThePackAndEveryInput_data()
-    {
-        QTest::addColumn<QString>("projectArg"); // how the project is named; empty: run inside it
-        QTest::addColumn<QString>("prefix");     // what the depfile puts before each name
-        QTest::newRow("inside") << "" << "";
-        QTest::newRow("from a build directory") << "../my game$ #1" << "../my\\ game$$\\ \\#1/";
-        QTest::newRow("a full path") << "FULL" << "FULL/";
-    }
+    // Every path leads to its file from where the tool ran (a build
+    // directory beside the project), escaped as Make and Ninja read them.
     void depfileNamesThePackAndEveryInput()
     {
-        QFETCH(QString, projectArg);
-        QFETCH(QString, prefix);
         QTemporaryDir top;
         const QString game = top.filePath("my game$ #1");
-        QDir().mkpath(game + "/gfx");
-        QDir().mkpath(top.filePath("build"));
-        const auto put = [&](const QString &rel, const QByteArray &bytes) {
-            QFile f(game + "/" + rel);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        };
-        put("gfx/a b$c#d.bmp", "x");
-        put("intro.txt", "hello");
-        put("skip.txt", "no");
-        put("PakProfile.QXT", "h\r\n 0 \r\n 0 \r\nK\r\nGame.exe\r\nM\r\nintro.txt\r\ngfx\\A B$C#D.BMP\r\n");
-        if (projectArg == "FULL")
-            projectArg = prefix = game;
-        prefix.replace("FULL/", game + "/");
-        const QString dir = projectArg.isEmpty() ? game : top.filePath("build");
-        const QStringList args = QStringList{"build", "-q", "--depfile", "out.d"} + (projectArg.isEmpty() ? QStringList() : QStringList{projectArg});
-        const PakRun run = runPak(args, dir);
+        QVERIFY(QDir().mkpath(game + "/gfx") && QDir().mkpath(top.filePath("build")));
+        for (const auto &[rel, bytes] : {std::pair<QString, QByteArray>{"gfx/a b$c#d.bmp", "x"}, {"intro.txt", "hello"}, {"skip.txt", "no"},
+                                          {"PakProfile.QXT", "h\r\n 0 \r\n 0 \r\nK\r\nGame.exe\r\nM\r\n"
+                                                             "intro.txt\r\ngfx\\A B$C#D.BMP\r\n"}})
+            QVERIFY(packtest::writeFile(game + "/" + rel, bytes));
+        const PakRun run = runPak({"build", "-q", "--depfile", "out.d", "../my game$ #1"}, top.filePath("build"));
         QCOMPARE(run.err, QString());
         QCOMPARE(run.status, 0);
-        QFile d(dir + "/out.d");
-        QVERIFY(d.open(QIODevice::ReadOnly));
-        if (projectArg == game)
-            prefix = QString(game).replace(" ", "\\ ").replace("$", "$$").replace("#", "\\#") + "/";
-        QCOMPARE(QString::fromUtf8(d.readAll()),
-                 QString("%1Data.Pak: \\\n  %1PakProfile.QXT \\\n  %1gfx/a\\ b$$c\\#d.bmp \\\n  %1intro.txt\n").arg(prefix));
-        QFile pack(game + "/Data.Pak");
-        QVERIFY(pack.open(QIODevice::ReadOnly));
-        QCOMPARE(readback::members(pack.readAll()), (QStringList{"gfx\\a b$c#d.bmp=x", "intro.txt=hello"}));
-
-        // A dry run writes none.
-        QFile::remove(dir + "/out.d");
-        QCOMPARE(runPak(QStringList{"build", "-n", "--depfile", "out.d"} + args.mid(4), dir).status, 0);
-        QVERIFY(!QFile::exists(dir + "/out.d"));
+        QCOMPARE(QString::fromUtf8(packtest::readFile(top.filePath("build/out.d"))),
+                 QString("%1Data.Pak: \\\n  %1PakProfile.QXT \\\n  %1gfx/a\\ b$$c\\#d.bmp \\\n  %1intro.txt\n").arg("../my\\ game$$\\ \\#1/"));
+        QCOMPARE(readback::members(packtest::readFile(game + "/Data.Pak")), (QStringList{"gfx\\a b$c#d.bmp=x", "intro.txt=hello"}));
     }
 };
 

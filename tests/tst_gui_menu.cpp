@@ -1,5 +1,5 @@
 // The file list's context menu through the real window: what opens it, each
-// item's ticks and the pack size they leave, and when it is not offered.
+// item's ticks and the pack size they leave, and that a build keeps it shut.
 #include "app/ListMenu.h"
 #include "support/GuiTestKit.h"
 #include <QApplication>
@@ -10,47 +10,8 @@
 
 namespace {
 
-// Stands in for the user at the menu and at the pattern dialog.
-struct MenuUser {
-    QString item, answer; // the item to choose (none: dismiss), the pattern to type
-    bool cancel = false;
-    int menus = 0;
-    QStringList items, offered; // the last menu's items; each dialog's text as it opened
-    QString dialogLooks;        // title, buttons and line boxes of the last dialog
-
-    MenuUser()
-    {
-        wf::ListMenu::setHooks(
-            [this](QMenu &menu) -> QAction * {
-                ++menus;
-                items.clear();
-                QAction *pick = nullptr;
-                for (QAction *a : menu.actions()) {
-                    items << a->text();
-                    pick = a->text() == item ? a : pick;
-                }
-                return pick;
-            },
-            [this](QInputDialog &dialog) {
-                dialog.sizeHint(); // lays the dialog out, as showing it would
-                auto *box = dialog.findChild<QDialogButtonBox *>();
-                auto *edit = dialog.findChild<QLineEdit *>();
-                dialogLooks = QStringLiteral("%1 %2 %3").arg(dialog.windowTitle()).arg(box->standardButtons())
-                                  .arg(dialog.findChildren<QLineEdit *>().size());
-                offered << dialog.textValue();
-                edit->selectAll();
-                QTest::keyClick(edit, Qt::Key_Delete);
-                QTest::keyClicks(edit, answer);
-                box->button(cancel ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)->click();
-                return dialog.result();
-            });
-    }
-    ~MenuUser() { wf::ListMenu::setHooks({}, {}); }
-};
-
-// A nested tree in the real window, and the user at its menu. Sizes chosen
-// so that every set of rows has its own total (in Kb: 0.5, 1, 0.25, 2, 4, 8,
-// 16, 32; the refused names never count).
+// A nested tree in the real window, the user at its menu and pattern dialog.
+// Every set of rows has its own total (Kb: 0.5, 1, 0.25, 2, 4, 8, 16, 32).
 struct TreeWindow : LoadedWindow {
     TreeWindow()
         : LoadedWindow{{"readme.txt", QByteArray(512, 'x')}, {"gfx/title.bmp", QByteArray(1024, 'x')},
@@ -59,8 +20,30 @@ struct TreeWindow : LoadedWindow {
                        {"GFX2/b.png", QByteArray(4096, 'x')}, {"levels/boss.lvl", QByteArray(8192, 'x')},
                        {"levels/one/boss.lvl", QByteArray(16384, 'x')}, {"levels/two/Boss.LVL", QByteArray(32768, 'x')}}
     {
+        wf::ListMenu::setHooks(
+            [this](QMenu &menu) -> QAction * {
+                ++menus;
+                items.clear();
+                QAction *pick = nullptr;
+                for (QAction *a : menu.actions())
+                    pick = (items << a->text()).last() == item ? a : pick;
+                return pick;
+            },
+            [this](QInputDialog &dialog) {
+                dialog.sizeHint(); // lays the dialog out, as showing it would
+                auto *edit = dialog.findChild<QLineEdit *>();
+                offered << dialog.textValue();
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Delete);
+                QTest::keyClicks(edit, answer);
+                dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+                return dialog.result();
+            });
     }
-    MenuUser user;
+    ~TreeWindow() { wf::ListMenu::setHooks({}, {}); }
+    QString item, answer; // the item to choose (none: dismiss), the pattern to type
+    int menus = 0;
+    QStringList items, offered; // the last menu's items; each dialog's text as it opened
     Form1 &f = load();
 };
 
@@ -75,10 +58,11 @@ void rightClickAt(Form1 &f, const QPoint &inViewport)
     QTest::mouseClick(f.windowHandle(), Qt::RightButton, {}, f.List1->viewport()->mapTo(&f, inViewport));
 }
 
+// Right on the row's tick box: the menu opens, and the click ticks nothing.
 void rightClick(Form1 &f, const QString &row)
 {
     f.List1->scrollTo(f.List1->rows().index(rowOf(f, row)));
-    rightClickAt(f, f.List1->visualRect(f.List1->rows().index(rowOf(f, row))).center());
+    rightClickAt(f, f.List1->tickRect(rowOf(f, row)).center());
 }
 
 QString sizeLabel(const QString &kb) { return kb.isEmpty() ? "Pack Size: 0 Kb" : "Pack Size: " + kb + " Kb."; }
@@ -88,23 +72,6 @@ QString sizeLabel(const QString &kb) { return kb.isEmpty() ? "Pack Size: 0 Kb" :
 class TestMenu : public QObject {
     Q_OBJECT
 private slots:
-    void rightClickOffersTheItemsAndTicksNothing()
-    {
-        TreeWindow w;
-        Form1 &f = w.f;
-        clickTick(f, rowOf(f, "readme.txt"));
-        const int row = rowOf(f, "gfx\\title.bmp");
-        rightClickAt(f, f.List1->tickRect(row).center()); // right on the tick box: the tick stays
-        QCOMPARE(w.user.items, (QStringList{"Tick Folder", "Untick Folder", "Tick Matching...", "Untick Matching...",
-                                            "Open Containing Folder"}));
-        QCOMPARE(f.List1->ListIndex(), row);
-        QCOMPARE(tickedRows(f), QStringList{"readme.txt"});
-        rightClickAt(f, QPoint(20, f.List1->viewport()->height() - 2)); // below the last row: no row, no menu
-        QCOMPARE(w.user.menus, 1);
-        QCOMPARE(f.List1->ListIndex(), row);
-        QCOMPARE(f.Label1->text(), sizeLabel("0.50"));
-    }
-
     void items_data()
     {
         QTest::addColumn<QString>("before"); // a row ticked first, or "ALL"
@@ -116,21 +83,15 @@ private slots:
         // A folder's own refused names stay unticked; "GFX2" is another folder,
         // "Gfx" the same one to the list. A row ticked before counts once.
         QTest::newRow("folder") << "gfx\\title.bmp" << "gfx\\title.bmp" << "Tick Folder" << "" << kGfx << "3.25";
-        QTest::newRow("subfolder") << "" << "gfx\\icons\\a.png" << "Tick Folder" << "" << kGfx.mid(0, 1) << "0.25";
         QTest::newRow("project directory") << "" << "readme.txt" << "Tick Folder" << "" << kAll << "63.75";
         QTest::newRow("untick, other case") << "ALL" << "Gfx\\upper.bin" << "Untick Folder" << ""
                                             << QStringList{"GFX2\\b.png"} + kLevels + QStringList{"readme.txt"} << "60.50";
-        QTest::newRow("untick all") << "ALL" << "readme.txt" << "Untick Folder" << "" << QStringList{} << "0.00";
         // The clicked row does not narrow a pattern.
         QTest::newRow("*.PNG") << "" << "readme.txt" << "Tick Matching..." << "*.PNG"
                                << QStringList{"GFX2\\b.png", "gfx\\icons\\a.png"} << "4.25";
-        QTest::newRow("folder part") << "" << "readme.txt" << "Tick Matching..." << "gfx\\*" << kGfx << "3.25";
-        QTest::newRow("middle") << "" << "readme.txt" << "Tick Matching..." << "levels\\*\\boss.lvl"
-                                << kLevels.mid(1) << "48.00";
-        QTest::newRow("?") << "" << "readme.txt" << "Tick Matching..." << "?fx/icons/?.png" << kGfx.mid(0, 1) << "0.25";
         QTest::newRow("refused only") << "" << "readme.txt" << "Tick Matching..." << "*.pak" << QStringList{} << "";
-        QTest::newRow("untick") << "ALL" << "readme.txt" << "Untick Matching..." << "*.LVL"
-                                << QStringList{"GFX2\\b.png"} + kGfx + QStringList{"readme.txt"} << "7.75";
+        QTest::newRow("untick") << "ALL" << "readme.txt" << "Untick Matching..." << "levels/*\\boss.lvl"
+                                << QStringList{"GFX2\\b.png"} + kGfx + kLevels.mid(0, 1) + QStringList{"readme.txt"} << "15.75";
     }
     void items()
     {
@@ -141,124 +102,55 @@ private slots:
         QFETCH(QStringList, after);
         QFETCH(QString, kb);
         TreeWindow w;
-        Form1 &f = w.f;
         if (before == "ALL")
-            QTest::mouseClick(f.Command2, Qt::LeftButton);
+            QTest::mouseClick(w.f.Command2, Qt::LeftButton);
         else if (!before.isEmpty())
-            clickTick(f, rowOf(f, before));
-        w.user.item = item;
-        w.user.answer = pattern;
-        rightClick(f, row);
-        QCOMPARE(tickedRows(f), after);
-        QCOMPARE(f.Label1->text(), sizeLabel(kb));
-        QCOMPARE(f.List1->ListIndex(), rowOf(f, row));
-        QCOMPARE(w.user.offered, pattern.isEmpty() ? QStringList{} : QStringList{""});
-        if (!pattern.isEmpty())
-            QCOMPARE(w.user.dialogLooks, QStringLiteral("Wrenfold %1 1").arg(QDialogButtonBox::Ok | QDialogButtonBox::Cancel));
+            clickTick(w.f, rowOf(w.f, before));
+        w.item = item;
+        w.answer = pattern;
+        rightClick(w.f, row);
+        QCOMPARE(tickedRows(w.f), after);
+        QCOMPARE(w.f.Label1->text(), sizeLabel(kb));
+        QCOMPARE(w.f.List1->ListIndex(), rowOf(w.f, row));
+        QCOMPARE(w.offered, pattern.isEmpty() ? QStringList{} : QStringList{""});
         QVERIFY(w.recorder.messages.isEmpty());
     }
 
-    void patternDialogRemembersAndDeclines()
+    void notOfferedDuringABuild()
     {
         TreeWindow w;
-        // Files gone since the walk are named in one message for the whole change.
-        QVERIFY(QFile::remove("gfx/title.bmp") && QFile::remove("Gfx/upper.bin"));
-        w.user.item = "Tick Matching...";
-        for (const char *pattern : {"*.xyz", "gfx\\*"}) {
-            w.user.answer = pattern;
-            rightClick(w.f, "readme.txt");
-        }
-        QCOMPARE(w.recorder.messages.size(), 2);
-        QCOMPARE(w.recorder.messages[0], QStringLiteral("No file matches *.xyz."));
-        QVERIFY(w.recorder.messages[1].contains("gfx\\title.bmp\nGfx\\upper.bin"));
-        w.user.item = "Untick Matching...";
-        for (const char *answer : {"*", "", "*"}) { // cancelled, empty, cancelled
-            w.user.answer = answer;
-            w.user.cancel = *answer;
-            rightClick(w.f, "readme.txt");
-        }
-        // Each dialog offers the last pattern used; Cancel and an empty pattern
-        // change nothing, not even that.
-        QCOMPARE(w.user.offered, (QStringList{"", "*.xyz", "gfx\\*", "gfx\\*", "gfx\\*"}));
-        QCOMPARE(tickedRows(w.f), kGfx);
-        QCOMPARE(w.f.Label1->text(), sizeLabel("0.25"));
-        QCOMPARE(w.recorder.messages.size(), 2);
-        // The folder's items, too, name the gone files in one message.
-        w.user.item = "Untick Folder";
-        rightClick(w.f, "gfx\\title.bmp");
-        QCOMPARE(w.recorder.messages.size(), 3);
-        QVERIFY(w.recorder.messages[2].contains("gfx\\title.bmp\nGfx\\upper.bin"));
-    }
-
-    void keysOpenOnTheCurrentRow_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("Menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << true;
-        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
-        QTest::newRow("F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << false;
-        QTest::newRow("Ctrl+Shift+F10") << int(Qt::Key_F10) << (Qt::ShiftModifier | Qt::ControlModifier) << false;
-    }
-    void keysOpenOnTheCurrentRow()
-    {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(bool, opens);
-        TreeWindow w;
-        Form1 &f = w.f;
-        w.user.item = "Tick Folder";
-        f.List1->setFocus();
-        f.List1->setListIndex(rowOf(f, "levels\\boss.lvl"));
-        QTest::keyClick(f.List1, Qt::Key_Down);
-        // X11 sends a keyboard context-menu event ahead of the Menu key's press;
-        // the press alone opens the menu, once.
-        QContextMenuEvent fromPlatform(QContextMenuEvent::Keyboard, QPoint(2, 2), f.List1->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(f.List1, &fromPlatform);
-        QTest::keyClick(f.List1, Qt::Key(key), modifiers);
-        QCOMPARE(w.user.menus, opens ? 1 : 0);
-        QCOMPARE(tickedRows(f), opens ? kLevels.mid(1, 1) : QStringList{});
-        QCOMPARE(f.List1->ListIndex(), rowOf(f, "levels\\one\\boss.lvl"));
-    }
-
-    void notOfferedDuringABuildOrOnAnEmptyList()
-    {
-        const auto tryAll = [](Form1 &f, const QPoint &at) {
-            rightClickAt(f, at);
-            QTest::keyClick(f.List1, Qt::Key_Menu);
-            QTest::keyClick(f.List1, Qt::Key_F10, Qt::ShiftModifier);
-        };
-        TreeWindow w;
-        Form1 &f = w.f;
-        w.user.item = "Tick Folder";
-        clickTick(f, rowOf(f, "readme.txt"));
-        // The build lets the window handle events as it goes: the attempts
-        // arrive while it runs.
+        w.item = "Tick Folder";
+        clickTick(w.f, rowOf(w.f, "readme.txt"));
+        // The build lets the window handle events as it goes: the attempts arrive while it runs.
         bool tried = false;
-        f.turnIntervalMs = 0;
-        f.onBuildTurn = [&] {
-            if (!std::exchange(tried, true)) {
-                QVERIFY(f.isBuilding() && !f.List1->isEnabled());
-                tryAll(f, f.List1->visualRect(f.List1->rows().index(rowOf(f, "gfx\\title.bmp"))).center());
-            }
+        w.f.turnIntervalMs = 0;
+        w.f.onBuildTurn = [&] {
+            if (std::exchange(tried, true))
+                return;
+            rightClick(w.f, "gfx\\title.bmp");
+            QTest::keyClick(w.f.List1, Qt::Key_Menu);
+            QTest::keyClick(w.f.List1, Qt::Key_F10, Qt::ShiftModifier);
         };
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        QTest::mouseClick(w.f.Command1, Qt::LeftButton);
         QVERIFY(tried);
         QCOMPARE(w.members(), w.files({"readme.txt"}));
-        QCOMPARE(w.user.menus, 0);
-        QCOMPARE(tickedRows(f), QStringList{"readme.txt"});
-        rightClick(f, "gfx\\title.bmp"); // offered again once the build is over
-        QCOMPARE(w.user.menus, 1);
-        QCOMPARE(f.Label1->text(), sizeLabel("3.75"));
-
-        LoadedWindow empty;
-        Form1 &g = empty.load();
-        QCOMPARE(g.List1->ListCount(), 0);
-        g.List1->setFocus();
-        tryAll(g, QPoint(20, 8));
-        QCOMPARE(w.user.menus, 1);
+        QCOMPARE(w.menus, 0);
+        // Offered again once the build is over, by the keys on the current row.
+        // X11 sends a keyboard context-menu event ahead of the Menu key's
+        // press; the press alone opens the menu, once.
+        w.f.List1->setFocus();
+        w.f.List1->setListIndex(rowOf(w.f, "gfx\\title.bmp"));
+        QContextMenuEvent fromPlatform(QContextMenuEvent::Keyboard, QPoint(2, 2), w.f.List1->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(w.f.List1, &fromPlatform);
+        QTest::keyClick(w.f.List1, Qt::Key_Menu);
+        QCOMPARE(w.menus, 1);
+        QCOMPARE(w.f.Label1->text(), sizeLabel("3.75"));
+        w.item = "Untick Folder";
+        QTest::keyClick(w.f.List1, Qt::Key_F10, Qt::ShiftModifier | Qt::ControlModifier); // not the menu's keys
+        QTest::keyClick(w.f.List1, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(w.menus, 2);
+        QCOMPARE(tickedRows(w.f), QStringList{"readme.txt"});
     }
-
 };
 
 QTEST_MAIN(TestMenu)

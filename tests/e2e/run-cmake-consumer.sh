@@ -5,8 +5,7 @@
 # file packs again, touching a file that is not packed does not.
 # Usage: run-cmake-consumer.sh WRENFOLD_PAK EXAMPLES_DIR
 set -euo pipefail
-pak=$1
-examples=$2
+pak=$1 examples=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -23,19 +22,15 @@ for generator in "Unix Makefiles" Ninja; do
   # A space in the path: the dependency file must escape it.
   src="$scratch/game ${generator// /-}"
   build="$scratch/build-${generator// /-}"
-  mkdir -p "$src"
-  cp "$examples/cmake-consumer/CMakeLists.txt" "$src/"
-  cp -r "$examples/demo-game" "$src/data"
+  mkdir -p "$src" && cp "$examples/cmake-consumer/CMakeLists.txt" "$src/" && cp -r "$examples/demo-game" "$src/data"
   "$pak" tick -C "$src/data" 'gfx/*' >/dev/null
-  # Inputs are set back in time after each build and changed into the
-  # future: no timestamp ties, and no waiting.
+  # Inputs set back in time after each build, changed into the future: no ties, no waiting.
   age_inputs() { find "$src/data" -type f ! -name Data.Pak -exec touch -d '-2 hours' {} +; }
   change() { touch -d '+1 hour' "$src/data/$1"; }
   age_inputs
 
   cmake -S "$src" -B "$build" -G "$generator" -DWRENFOLD_PAK="$pak" >/dev/null
-  packs || fail "the first build did not make the pack"
-  [ -f "$src/data/Data.Pak" ] || fail "no Data.Pak"
+  packs && [ -f "$src/data/Data.Pak" ] || fail "the first build did not make the pack"
   grep -q 'gfx/title.bmp' "$build/Data.Pak.d" || fail "the dependency file lacks gfx/title.bmp"
   ! packs || fail "a second build packed again"
 

@@ -1,13 +1,11 @@
 #pragma once
-// Shared by the tests that drive the real window: the window and its
-// controls, a scratch project directory that is the current directory while
-// it lives, a recorder that takes the place of modal message boxes, and ways
-// to reach the list's rows.
+// The real window in a scratch project, a recorder in place of modal
+// message boxes, and ways to reach the list's rows.
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "app/TickBox.h"
 #include "app/TickList.h"
-#include "support/ReadBack.h"
+#include "support/PackTestUtil.h"
 #include "support/ScratchProject.h"
 #include <QLabel>
 #include <QLineEdit>
@@ -46,9 +44,8 @@ inline QStringList tickedRows(Form1 &f)
     return out;
 }
 
-// A scratch project and the real window loaded in it: give the project's
-// files (path with '/', content) or write them, then load(). The window goes
-// before the project does.
+// A scratch project with these files (path with '/', content), and the real
+// window loaded in it by load(): a new window each time, as if started again.
 class LoadedWindow {
 public:
     LoadedWindow(std::initializer_list<std::pair<QString, QByteArray>> files = {})
@@ -59,7 +56,6 @@ public:
     ~LoadedWindow() { m_form.reset(); }
     ScratchProject project;
     MessageRecorder recorder;
-    // A new window each time: a later load() is the program started again.
     Form1 &load()
     {
         m_form.reset();
@@ -68,8 +64,6 @@ public:
         return *m_form;
     }
     Form1 &form() { return *m_form; }
-    // The pack in `file` (stand-alone, or an executable carrying packs) as
-    // the game reads it, "name=data" per member; compare with files().
     QStringList members(const char *file = "Data.Pak", const char *key = nullptr, const char *mask = nullptr) const
     {
         return readback::members(project.read(file), key, mask);
