@@ -118,6 +118,9 @@ private slots:
         // Data.Pak a link: refused, and the failure wins over the gone row.
         QTest::newRow("failure wins") << QStringList{"build", "--depfile", "out.d"} << plain + "gone\r\n" << 1
                                       << QStringList{"\"gone\" names no file", "\"Data.Pak\": it is a symbolic link"} << none;
+        // A link out of the project is left out; one inside it is packed.
+        QTest::newRow("links") << QStringList{"build"} << plain + "secret.txt\r\ninside.txt\r\n" << 0
+                               << QStringList{"Packed 2/2 files"} << QStringList{"inside.txt=hello", "intro.txt=hello"};
         QTest::newRow("dry run") << QStringList{"build", "-n", "-q", "--depfile", "out.d"} << plain + "gone\r\n" << 4
                                  << QStringList{"\"gone\" names no file"} << none;
     }
@@ -135,6 +138,13 @@ private slots:
             project.write("PakProfile.QXT", setUp.toUtf8());
         const QByteArray tag = QTest::currentDataTag();
         const bool link = tag == "failure wins";
+        QTemporaryDir outside;
+        if (tag == "links") {
+            QFile key(outside.filePath("id_rsa"));
+            QVERIFY(key.open(QIODevice::WriteOnly) && key.write("secret") == 6);
+            QVERIFY(QFile::link(key.fileName(), project.path() + "/secret.txt"));
+            QVERIFY(QFile::link("intro.txt", project.path() + "/inside.txt"));
+        }
         if (link) {
             QFile::rename(project.path() + "/Data.Pak", project.path() + "/old.pak");
             QVERIFY(QFile::link("old.pak", project.path() + "/Data.Pak"));
@@ -149,7 +159,8 @@ private slots:
         const bool built = !packed.isEmpty() || tag == "no row" || tag == "short profile";
         QCOMPARE(project.read("Data.Pak") == "earlier", !built); // through the link: old.pak
         QCOMPARE(project.read("PakProfile.QXT"), setUp.toUtf8());
-        QCOMPARE(project.rootEntries().size(), 2 + !setUp.isEmpty() + link + project.exists("out.d")); // nothing else
+        QCOMPARE(project.rootEntries().size(),
+                 2 + !setUp.isEmpty() + link + project.exists("out.d") + 2 * (tag == "links")); // nothing else
         if (built)
             QCOMPARE(readback::members(project.read("Data.Pak")), packed);
         QCOMPARE(QFileInfo(project.path() + "/Data.Pak").isSymLink(), link);

@@ -90,9 +90,9 @@ int buildCommand(const QStringList &args)
                                   "then build"));
         return 1;
     }
-    QStringList walked;
-    DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked);
-    const BuildPlan plan = planBuild(profile, walked);
+    QStringList walked, links;
+    DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked, listDirectory, &links);
+    const BuildPlan plan = planBuild(profile, walked, &links);
     const bool rowsMissing = reportUnpackedRows(profile, walked, plan);
     if (parser.isSet(dryRun)) {
         for (const QString &row : plan.rows)

@@ -2,6 +2,7 @@
 #include "options/DesignValues.h"
 #include "options/HexVal.h"
 #include "project/RowRules.h"
+#include <QSet>
 
 namespace wf {
 
@@ -21,7 +22,7 @@ QVector<int> rowsTickedBy(const Profile &profile, const QStringList &walked)
     return profile.complete() ? rowsNamedBy(walked, profile.rows) : QVector<int>();
 }
 
-BuildPlan planBuild(const Profile &profile, QStringList walked)
+BuildPlan planBuild(const Profile &profile, QStringList walked, const QStringList *links)
 {
     BuildPlan plan;
     // Only a value of 1 means ticked; 2 (greyed) is not.
@@ -31,9 +32,13 @@ BuildPlan planBuild(const Profile &profile, QStringList walked)
     plan.append = profile.check2.value_or(0) == 1;
     plan.exeName = profile.exeName.value_or(QString::fromLatin1(kDesignExeName));
     sortRows(walked);
-    for (int i : rowsTickedBy(profile, walked))
-        if (refusalOf(walked[i], plan.exeName) == Refusal::None)
+    const QSet<QString> linked = links ? QSet<QString>(links->cbegin(), links->cend()) : QSet<QString>();
+    for (int i : rowsTickedBy(profile, walked)) {
+        const bool lookAtDisk = !links || linked.contains(walked[i]);
+        const Refusal refusal = lookAtDisk ? refusalOf(walked[i], plan.exeName) : refusalByName(walked[i], plan.exeName);
+        if (refusal == Refusal::None)
             plan.rows << walked[i];
+    }
     return plan;
 }
 

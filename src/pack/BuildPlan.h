@@ -27,7 +27,9 @@ QVector<int> rowsTickedBy(const Profile &profile, const QStringList &walked);
 
 // `walked` are the project's rows in any order. Absent profile fields keep
 // their design-time values; rows are ticked only from a complete profile,
-// and refused names are left out as the window refuses their ticks.
-BuildPlan planBuild(const Profile &profile, QStringList walked);
+// and refused names are left out as the window refuses their ticks. With
+// `links` (the walk's symbolic links), only those rows are looked at on
+// disk for a link out of the project; without, every ticked row is.
+BuildPlan planBuild(const Profile &profile, QStringList walked, const QStringList *links = nullptr);
 
 } // namespace wf

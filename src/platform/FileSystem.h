@@ -21,9 +21,10 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
 // followed: they could lead in a circle); files are regular files and links
 // to regular files; nothing else is listed. Read with one pass over the directory, asking the
 // system about an entry only when the listing does not tell its type (links).
-// `entry` gets each name (raw bytes, valid until it returns) and whether
-// it is a subdirectory.
-bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayView name, bool isDir)> &entry);
+// `entry` gets each name (raw bytes, valid until it returns), whether it is
+// a subdirectory and whether it is a symbolic link (to a file).
+bool readDirectory(const QByteArray &path,
+                   const std::function<void(QByteArrayView name, bool isDir, bool isLink)> &entry);
 
 // What a tick finds at `path` (relative to the current directory): the
 // size of the file it names (links followed), or a symbolic link leading

@@ -41,7 +41,8 @@ bool openRegularFile(QFile &file, const QString &path, bool forWriting, QString 
     return true;
 }
 
-bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayView name, bool isDir)> &entry)
+bool readDirectory(const QByteArray &path,
+                   const std::function<void(QByteArrayView name, bool isDir, bool isLink)> &entry)
 {
     DIR *dir = ::opendir(path.constData());
     if (!dir)
@@ -57,10 +58,11 @@ bool readDirectory(const QByteArray &path, const std::function<void(QByteArrayVi
                 continue;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_UNKNOWN;
         }
-        if (type == DT_LNK)
+        const bool isLink = type == DT_LNK;
+        if (isLink)
             type = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         if (type == DT_DIR || type == DT_REG)
-            entry(QByteArrayView(e->d_name), type == DT_DIR);
+            entry(QByteArrayView(e->d_name), type == DT_DIR, isLink);
     }
     ::closedir(dir);
     return true;

@@ -33,13 +33,15 @@ bool plainAscii(QByteArrayView raw)
 bool listDirectory(const QString &dir, DirListing &out)
 {
     const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
-    return platform::readDirectory(QFile::encodeName(dir), [&](QByteArrayView raw, bool isDir) {
+    return platform::readDirectory(QFile::encodeName(dir), [&](QByteArrayView raw, bool isDir, bool isLink) {
         if (!isDir && plainAscii(raw)) {
             // The common case, built in one go: a walk makes 100,000 of these.
             QString row;
             row.reserve(out.filePrefix.size() + raw.size());
             row.append(out.filePrefix);
             row.append(QLatin1StringView(raw.data(), raw.size()));
+            if (isLink)
+                out.links.append(row);
             out.files.append(std::move(row));
             return;
         }
@@ -50,11 +52,13 @@ bool listDirectory(const QString &dir, DirListing &out)
             out.subdirs.append(base + name);
         else
             out.files.append(out.filePrefix + name);
+        if (isLink && !isDir)
+            out.links.append(out.files.back());
     });
 }
 
 void DirWalk(const QString &currDir, const QString &projectDir,
-             QStringList &rows, const DirLister &lister)
+             QStringList &rows, const DirLister &lister, QStringList *links)
 {
     // Directories waiting to be read, shared by the threads; a thread that
     // finds none waits while others may still add some, and all stop when
@@ -63,7 +67,7 @@ void DirWalk(const QString &currDir, const QString &projectDir,
     std::condition_variable changed;
     std::vector<QString> queue{currDir};
     int reading = 0;
-    const auto work = [&](QStringList &found) {
+    const auto work = [&](QStringList &found, QStringList &foundLinks) {
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
             changed.wait(lock, [&] { return !queue.empty() || reading == 0; });
@@ -80,8 +84,10 @@ void DirWalk(const QString &currDir, const QString &projectDir,
             listing.filePrefix = relpath(base + QLatin1Char('x'), projectDir);
             listing.filePrefix.chop(1);
             // An unreadable directory costs its own rows, not the rest of the walk.
-            if (lister(dir, listing))
+            if (lister(dir, listing)) {
                 found += std::move(listing.files);
+                foundLinks += std::move(listing.links);
+            }
 
             lock.lock();
             --reading;
@@ -92,15 +98,18 @@ void DirWalk(const QString &currDir, const QString &projectDir,
     };
 
     const int helpers = qBound(0, QThread::idealThreadCount(), 4) - 1;
-    std::vector<QStringList> found(size_t(helpers) + 1);
+    std::vector<QStringList> found(size_t(helpers) + 1), foundLinks(size_t(helpers) + 1);
     std::vector<std::thread> threads;
     for (int i = 1; i <= helpers; ++i)
-        threads.emplace_back(work, std::ref(found[size_t(i)]));
-    work(found[0]);
+        threads.emplace_back(work, std::ref(found[size_t(i)]), std::ref(foundLinks[size_t(i)]));
+    work(found[0], foundLinks[0]);
     for (std::thread &t : threads)
         t.join();
     for (QStringList &part : found)
         rows += std::move(part);
+    for (QStringList &part : foundLinks)
+        if (links)
+            *links += std::move(part);
 }
 
 } // namespace wf

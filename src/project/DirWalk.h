@@ -12,6 +12,7 @@ struct DirListing {
     QString filePrefix;  // set by the caller: put before each file's name
     QStringList subdirs; // full paths
     QStringList files;   // filePrefix + name
+    QStringList links;   // those of `files` that are symbolic links
 };
 using DirLister = std::function<bool(const QString &dir, DirListing &out)>;
 
@@ -24,8 +25,9 @@ bool listDirectory(const QString &dir, DirListing &out);
 // relative to `projectDir`, in no particular order (the list sorts them).
 // Unreadable directories are skipped. Directories are read by as many
 // threads as the machine has cores (at most four), so `lister` must be safe
-// to call from several threads at once.
+// to call from several threads at once. `links`, when given, gets the rows
+// that are symbolic links, which only they need a closer look for.
 void DirWalk(const QString &currDir, const QString &projectDir,
-             QStringList &rows, const DirLister &lister = listDirectory);
+             QStringList &rows, const DirLister &lister = listDirectory, QStringList *links = nullptr);
 
 } // namespace wf
