@@ -41,6 +41,14 @@ std::vector<unsigned char> &sharedBuffer(std::size_t size)
     return buffer;
 }
 
+std::uint32_t largestEntry(const wfpak::Pack &p)
+{
+    std::uint32_t largest = 0;
+    for (const wfpak::Entry &e : p.entries())
+        largest = std::max(largest, e.size);
+    return largest;
+}
+
 // The one pass's own 1 MiB buffer, likewise kept.
 std::vector<unsigned char> &passBuffer()
 {
@@ -97,10 +105,7 @@ double readerReadAll(const std::string &pack, bool masked, std::uint64_t &checks
     wfpak::Pack p;
     if (!p.openFile(pack, keyFor(masked)))
         return failure("open", p.errorText());
-    std::uint32_t largest = 0;
-    for (const wfpak::Entry &e : p.entries())
-        largest = std::max(largest, e.size);
-    std::vector<unsigned char> &buffer = sharedBuffer(largest);
+    std::vector<unsigned char> &buffer = sharedBuffer(largestEntry(p));
     checksum = 0;
     const Clock::time_point t = Clock::now();
     for (const wfpak::Entry &e : p.entries()) {
@@ -169,13 +174,10 @@ double entryPreads(const std::string &pack, std::uint64_t &checksum)
     wfpak::Pack p;
     if (!p.openFile(pack))
         return failure("open", p.errorText());
-    std::uint32_t largest = 0;
-    for (const wfpak::Entry &e : p.entries())
-        largest = std::max(largest, e.size);
     const int fd = ::open(pack.c_str(), O_RDONLY);
     if (fd < 0)
         return failure("open", pack);
-    std::vector<unsigned char> &buffer = sharedBuffer(largest);
+    std::vector<unsigned char> &buffer = sharedBuffer(largestEntry(p));
     checksum = 0;
     const std::uint64_t start = p.layout().packStart;
     const Clock::time_point t = Clock::now();

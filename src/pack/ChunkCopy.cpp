@@ -12,11 +12,23 @@ ChunkReader readerOf(QIODevice &device)
     };
 }
 
-CopyResult copyChunks(const ChunkReader &read, qint64 size, char *buffer, qint64 capacity,
-                      const ChunkWriter &write, const std::function<bool()> &between, QString &reason)
+ChunkRoom roomIn(QByteArray &buffer)
+{
+    return [&buffer](qint64 want, qint64 &len) {
+        len = qMin(want, qint64(buffer.size()));
+        return buffer.data();
+    };
+}
+
+CopyResult copyChunks(const ChunkReader &read, qint64 size, const ChunkRoom &room, const ChunkWriter &write,
+                      const std::function<bool()> &between, QString &reason)
 {
     for (qint64 left = size; left > 0;) {
-        const qint64 got = read(buffer, qMin(left, capacity), reason);
+        qint64 len = 0;
+        char *buffer = room(left, len);
+        if (!buffer)
+            return CopyResult::WriteFailed;
+        const qint64 got = read(buffer, len, reason);
         if (got < 0)
             return CopyResult::ReadFailed;
         if (got == 0)

@@ -26,7 +26,7 @@ bool copyPack(QFile &exe, const QString &exeName, QFile &pack, const QString &pa
     QByteArray buffer(int(qMin(packLength, PackWriter::kChunk)), Qt::Uninitialized);
     const auto put = [&](const char *data, qint64 len) { return writeAll(exe, data, len); };
     QString reason;
-    switch (copyChunks(readerOf(pack), packLength, buffer.data(), buffer.size(), put, {}, reason)) {
+    switch (copyChunks(readerOf(pack), packLength, roomIn(buffer), put, {}, reason)) {
     case CopyResult::Done:
         break;
     case CopyResult::ReadFailed:

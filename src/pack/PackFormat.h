@@ -43,7 +43,6 @@ class KeyCycle {
 public:
     KeyCycle() = default;
     explicit KeyCycle(const std::array<quint8, 4> &key) : m_key(key) {}
-    void restart() { m_phase = 0; }
     // Masks `len` bytes, continuing the current run, with the reader's own
     // cycle (vectors at a time: byte-wise masking would be the slowest step
     // of a build).

@@ -72,27 +72,30 @@ bool PackWriter::addMember(const QString &name, const ChunkReader &read, qint64 
 
     // Read straight into the output's room and masked there: no copy.
     KeyCycle cycle(m_key.bytes);
-    for (qint64 left = size; left > 0;) {
-        qint64 room = 0;
-        char *data = m_out.room(qMin(left, kChunk), room);
-        if (!data)
-            return cannotWrite(error);
-        QString reason;
-        const qint64 got = read(data, room, reason);
-        if (got <= 0) {
-            error = cannotRead(name, got < 0 ? reason : QStringLiteral("it became shorter while it was packed"));
-            return false;
-        }
+    const auto room = [this](qint64 want, qint64 &len) { return m_out.room(qMin(want, kChunk), len); };
+    const auto put = [&](char *data, qint64 len) {
         if (m_key.encrypted)
-            cycle.apply(data, got);
-        if (!m_out.advance(got))
-            return cannotWrite(error);
-        m_written += got;
-        left -= got;
-        if (left > 0 && afterChunk && !afterChunk()) {
-            error.clear();
+            cycle.apply(data, len);
+        if (!m_out.advance(len))
             return false;
-        }
+        m_written += len;
+        return true;
+    };
+    QString reason;
+    switch (copyChunks(read, size, room, put, afterChunk, reason)) {
+    case CopyResult::Done:
+        break;
+    case CopyResult::ReadFailed:
+        error = cannotRead(name, reason);
+        return false;
+    case CopyResult::BecameShorter:
+        error = cannotRead(name, QStringLiteral("it became shorter while it was packed"));
+        return false;
+    case CopyResult::WriteFailed:
+        return cannotWrite(error);
+    case CopyResult::Stopped:
+        error.clear();
+        return false;
     }
 
     m_index += encoded;

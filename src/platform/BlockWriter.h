@@ -47,7 +47,6 @@ public:
     std::function<void()> whileWaiting;
 
     qint64 position() const { return m_flushed + m_fill; }
-    bool isDirect() const;
     QString errorString() const;
 
     static constexpr qint64 kBlock = 4 << 20;

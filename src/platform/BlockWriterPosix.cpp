@@ -50,11 +50,6 @@ BlockWriter::~BlockWriter()
         t.join();
 }
 
-bool BlockWriter::isDirect() const
-{
-    return m_direct;
-}
-
 QString BlockWriter::errorString() const
 {
     return QString::fromLocal8Bit(std::strerror(m_error));

@@ -107,8 +107,8 @@ void DirWalk(const QString &currDir, const QString &projectDir,
         t.join();
     for (QStringList &part : found)
         rows += std::move(part);
-    for (QStringList &part : foundLinks)
-        if (links)
+    if (links)
+        for (QStringList &part : foundLinks)
             *links += std::move(part);
 }
 
