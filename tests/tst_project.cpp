@@ -262,6 +262,11 @@ private slots:
         const QStringList named{"a\\z", "A\\Z", "@[", "`{", "\u00e9"};
         QCOMPARE(wf::rowsNamedBy(named, {"A\\z", "@[", "`{", "\u00c9"}), (QVector<int>{0, 1, 2, 3, 4}));
         QVERIFY(wf::rowsNamedBy(named, {"`[", "@{"}).isEmpty());
+        // A line that upper-cases to ASCII (dotless i) names ASCII rows; a
+        // row named twice is found once, and both lines count as found.
+        const wf::NamedRows m = wf::matchNamedRows({"file", "x", "\u00e9"}, {"F\u0131LE", "gone", "\u00c9", "\u00e9", "x\\"});
+        QCOMPARE(m.rows, (QVector<int>{0, 2}));
+        QCOMPARE(m.lineNamesRow, (std::vector<bool>{true, false, true, true, false}));
         QCOMPARE(wf::rowsInFolderOf({"[x]", "[x]\\e", "x\\e", "[X]\\f\\g"}, 1), (QVector<int>{1, 3}));
         QVERIFY(wf::rowsInFolderOf(named, -1).isEmpty() && wf::rowsInFolderOf(named, 5).isEmpty());
     }

@@ -92,8 +92,9 @@ int buildCommand(const QStringList &args)
     }
     QStringList walked, links;
     DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked, listDirectory, &links);
-    const BuildPlan plan = planBuild(profile, walked, &links);
-    const bool rowsMissing = reportUnpackedRows(profile, walked, plan);
+    QVector<MissingRow> missing;
+    const BuildPlan plan = planBuild(profile, walked, &links, &missing);
+    const bool rowsMissing = reportUnpackedRows(profile, missing, plan);
     if (parser.isSet(dryRun)) {
         for (const QString &row : plan.rows)
             std::printf("%s\n", shownText(row).toUtf8().constData());

@@ -5,16 +5,14 @@
 
 namespace wf {
 
-bool reportUnpackedRows(const Profile &profile, const QStringList &walked, const BuildPlan &plan)
+bool reportUnpackedRows(const Profile &profile, const QVector<MissingRow> &missing, const BuildPlan &plan)
 {
     const QString name = QString::fromLatin1(kProfileName);
     bool said = false;
-    if (profile.complete()) {
-        for (const MissingRow &row : rowsMatchingNoFile(profile.rows, walked)) {
-            printError(QStringLiteral("%1 line %2: %3 names no file in the project; it is not packed")
-                               .arg(name).arg(row.line).arg(quotedName(row.text)));
-            said = true;
-        }
+    for (const MissingRow &row : missing) {
+        printError(QStringLiteral("%1 line %2: %3 names no file in the project; it is not packed")
+                           .arg(name).arg(row.line).arg(quotedName(row.text)));
+        said = true;
     }
     if (plan.rows.isEmpty()) {
         printError(profile.complete()

@@ -13,9 +13,9 @@ namespace wf {
 inline constexpr int kBuiltWithMissingRows = 4;
 
 // Names on standard error, whatever --quiet says, every profile row that
-// matches no file in `walked`, and says so when the plan packs no file at
-// all. True when anything was said.
-bool reportUnpackedRows(const Profile &profile, const QStringList &walked, const BuildPlan &plan);
+// matches no file (`missing`, as planBuild found them), and says so when the
+// plan packs no file at all. True when anything was said.
+bool reportUnpackedRows(const Profile &profile, const QVector<MissingRow> &missing, const BuildPlan &plan);
 
 // A build's exit status once the rows are reported: a clean build (0)
 // becomes 4; a failure (1) or a missing executable (3) keeps its status.

@@ -1,6 +1,7 @@
 #include "pack/BuildPlan.h"
 #include "options/DesignValues.h"
 #include "options/HexVal.h"
+#include "project/ProfileRows.h"
 #include "project/RowRules.h"
 #include <QSet>
 
@@ -22,7 +23,8 @@ QVector<int> rowsTickedBy(const Profile &profile, const QStringList &walked)
     return profile.complete() ? rowsNamedBy(walked, profile.rows) : QVector<int>();
 }
 
-BuildPlan planBuild(const Profile &profile, QStringList walked, const QStringList *links)
+BuildPlan planBuild(const Profile &profile, const QStringList &walked, const QStringList *links,
+                    QVector<MissingRow> *missing)
 {
     BuildPlan plan;
     // Only a value of 1 means ticked; 2 (greyed) is not.
@@ -31,14 +33,20 @@ BuildPlan planBuild(const Profile &profile, QStringList walked, const QStringLis
                          profile.headerMask.value_or(QString::fromLatin1(kDesignHeaderMask)));
     plan.append = profile.check2.value_or(0) == 1;
     plan.exeName = profile.exeName.value_or(QString::fromLatin1(kDesignExeName));
-    sortRows(walked);
+    if (!profile.complete())
+        return plan;
+    const NamedRows named = matchNamedRows(walked, profile.rows);
+    if (missing)
+        *missing = missingRows(profile.rows, named);
     const QSet<QString> linked = links ? QSet<QString>(links->cbegin(), links->cend()) : QSet<QString>();
-    for (int i : rowsTickedBy(profile, walked)) {
+    for (int i : named.rows) {
         const bool lookAtDisk = !links || linked.contains(walked[i]);
         const Refusal refusal = lookAtDisk ? refusalOf(walked[i], plan.exeName) : refusalByName(walked[i], plan.exeName);
         if (refusal == Refusal::None)
             plan.rows << walked[i];
     }
+    // Only what is packed needs the list's order.
+    sortRows(plan.rows);
     return plan;
 }
 

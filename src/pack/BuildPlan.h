@@ -4,6 +4,7 @@
 // list's order. The command line builds from this.
 #include "pack/PackFormat.h"
 #include "project/Profile.h"
+#include "project/ProfileRows.h"
 #include <QStringList>
 #include <QVector>
 
@@ -29,7 +30,10 @@ QVector<int> rowsTickedBy(const Profile &profile, const QStringList &walked);
 // their design-time values; rows are ticked only from a complete profile,
 // and refused names are left out as the window refuses their ticks. With
 // `links` (the walk's symbolic links), only those rows are looked at on
-// disk for a link out of the project; without, every ticked row is.
-BuildPlan planBuild(const Profile &profile, QStringList walked, const QStringList *links = nullptr);
+// disk for a link out of the project; without, every ticked row is. With
+// `missing`, the row lines that name no walked file (none from a profile
+// that is not complete).
+BuildPlan planBuild(const Profile &profile, const QStringList &walked, const QStringList *links = nullptr,
+                    QVector<MissingRow> *missing = nullptr);
 
 } // namespace wf

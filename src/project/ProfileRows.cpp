@@ -1,22 +1,21 @@
 #include "project/ProfileRows.h"
 #include "project/RowRules.h"
-#include <QSet>
 
 namespace wf {
 
-QVector<MissingRow> rowsMatchingNoFile(const QStringList &lines, const QStringList &walked)
+QVector<MissingRow> missingRows(const QStringList &lines, const NamedRows &named)
 {
-    // The walked rows some line names, matched exactly as the start-up does;
-    // a line is found when one of those rows is the same text upper-cased.
-    QSet<QString> named;
-    for (int i : rowsNamedBy(walked, lines))
-        named.insert(walked[i].toUpper());
     QVector<MissingRow> missing;
     constexpr int kFirstRowLine = 7;
     for (int i = 0; i < lines.size(); ++i)
-        if (!named.contains(lines[i].toUpper()))
+        if (!named.lineNamesRow[size_t(i)])
             missing.append({kFirstRowLine + i, lines[i]});
     return missing;
+}
+
+QVector<MissingRow> rowsMatchingNoFile(const QStringList &lines, const QStringList &walked)
+{
+    return missingRows(lines, matchNamedRows(walked, lines));
 }
 
 } // namespace wf

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include "project/RowRules.h"
 
 namespace wf {
 
@@ -17,5 +18,7 @@ struct MissingRow {
 // `walked` when both are upper-cased, as the start-up matches them; in
 // profile order.
 QVector<MissingRow> rowsMatchingNoFile(const QStringList &lines, const QStringList &walked);
+// The same from a match already made of those lines.
+QVector<MissingRow> missingRows(const QStringList &lines, const NamedRows &named);
 
 } // namespace wf

@@ -58,10 +58,11 @@ TickOutcome applyTicks(const Profile &profile, const QStringList &walked, const 
     // refused or not as a click would be.
     std::set<int> ticked;
     if (profile.complete()) {
-        for (int i : rowsNamedBy(rows, profile.rows))
+        const NamedRows named = matchNamedRows(rows, profile.rows);
+        for (int i : named.rows)
             if (refusalOf(rows[i], exeName) == Refusal::None)
                 ticked.insert(i);
-        out.dropped = int(rowsMatchingNoFile(profile.rows, walked).size());
+        out.dropped = int(missingRows(profile.rows, named).size());
     }
 
     std::set<int> chosen;

@@ -5,7 +5,6 @@
 #include <QSet>
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 #include <vector>
 
 namespace wf {
@@ -18,15 +17,6 @@ bool sameUpper(QStringView a, QStringView b)
     if (isAscii(a) && isAscii(b))
         return a.compare(b, Qt::CaseInsensitive) == 0;
     return a.toString().toUpper() == b.toString().toUpper();
-}
-
-// Upper case of an ASCII text into `out`, reusing its storage.
-void upperAsciiInto(const QString &s, QString &out)
-{
-    out.resize(s.size());
-    QChar *d = out.data();
-    for (qsizetype i = 0; i < s.size(); ++i)
-        d[i] = QChar(asciiUpper(s[i].unicode()));
 }
 
 // Appends the key of `row` to `out`: bytes compare quickest, and UTF-8
@@ -115,43 +105,84 @@ Refusal refusalByName(const QString &row, const QString &exeName)
 }
 
 namespace {
-// A hash of an ASCII text's upper case, computed without building it.
-quint64 asciiUpperHash(QStringView s)
+// A hash of a text's upper case: folding ASCII letters is enough, since a
+// text with anything else is hashed after its full upper-casing.
+quint64 upperHash(QStringView s)
 {
     quint64 h = 1469598103934665603ULL; // FNV-1a
     for (QChar c : s)
         h = (h ^ quint64(asciiUpper(c.unicode()))) * 1099511628211ULL;
     return h;
 }
+
+// Equal once upper-cased, each text either plain ASCII or upper-cased already.
+bool sameFolded(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (asciiUpper(a[i].unicode()) != asciiUpper(b[i].unicode()))
+            return false;
+    return true;
+}
 } // namespace
+
+NamedRows matchNamedRows(const QStringList &rows, const QStringList &lines)
+{
+    NamedRows out;
+    out.lineNamesRow.assign(size_t(lines.size()), false);
+    if (lines.isEmpty())
+        return out;
+    // Every line in an open hash table of its upper case, lines of equal hash
+    // chained. Rows and lines are nearly always ASCII, which is folded a
+    // character at a time: no new strings.
+    std::vector<QString> upper(size_t(lines.size())); // only for lines that are not ASCII
+    std::vector<quint64> hashes(size_t(lines.size()));
+    std::vector<int> next(size_t(lines.size()), -1);
+    size_t tableSize = 16;
+    while (tableSize < size_t(lines.size()) * 2)
+        tableSize *= 2;
+    std::vector<int> table(tableSize, -1);
+    const auto folded = [&](int line) -> QStringView {
+        return upper[size_t(line)].isNull() ? QStringView(lines[line]) : QStringView(upper[size_t(line)]);
+    };
+    const auto slotOf = [&](quint64 h) {
+        size_t at = size_t(h) & (tableSize - 1);
+        while (table[at] >= 0 && hashes[size_t(table[at])] != h)
+            at = (at + 1) & (tableSize - 1);
+        return at;
+    };
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!isAscii(lines[i]))
+            upper[size_t(i)] = lines[i].toUpper();
+        hashes[size_t(i)] = upperHash(folded(i));
+        const size_t at = slotOf(hashes[size_t(i)]);
+        next[size_t(i)] = table[at];
+        table[at] = i;
+    }
+    QString rowUpper;
+    for (int r = 0; r < rows.size(); ++r) {
+        QStringView row(rows[r]);
+        if (!isAscii(row)) {
+            rowUpper = rows[r].toUpper();
+            row = rowUpper;
+        }
+        bool named = false;
+        for (int line = table[slotOf(upperHash(row))]; line >= 0; line = next[size_t(line)]) {
+            if (sameFolded(row, folded(line))) {
+                out.lineNamesRow[size_t(line)] = true;
+                named = true;
+            }
+        }
+        if (named)
+            out.rows.append(r);
+    }
+    return out;
+}
 
 QVector<int> rowsNamedBy(const QStringList &rows, const QStringList &lines)
 {
-    QVector<int> found;
-    if (lines.isEmpty())
-        return found;
-    QSet<QString> wanted;
-    std::unordered_set<quint64> asciiWanted; // lets most rows be passed over cheaply
-    wanted.reserve(lines.size());
-    for (const QString &line : lines) {
-        const QString upper = line.toUpper();
-        if (isAscii(upper))
-            asciiWanted.insert(asciiUpperHash(upper));
-        wanted.insert(upper);
-    }
-    QString upper;
-    for (int i = 0; i < rows.size(); ++i) {
-        if (isAscii(rows[i])) {
-            if (!asciiWanted.count(asciiUpperHash(rows[i])))
-                continue;
-            upperAsciiInto(rows[i], upper);
-        } else {
-            upper = rows[i].toUpper();
-        }
-        if (wanted.contains(upper))
-            found.append(i);
-    }
-    return found;
+    return matchNamedRows(rows, lines).rows;
 }
 
 } // namespace wf

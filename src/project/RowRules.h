@@ -30,5 +30,11 @@ Refusal refusalByName(const QString &row, const QString &exeName);
 // The rows (indices into `rows`) named by the profile's row lines, matched
 // upper-cased; every row a line matches, each row once, in row order.
 QVector<int> rowsNamedBy(const QStringList &rows, const QStringList &lines);
+// The same, and for each line whether it names any row.
+struct NamedRows {
+    QVector<int> rows;
+    std::vector<bool> lineNamesRow;
+};
+NamedRows matchNamedRows(const QStringList &rows, const QStringList &lines);
 
 } // namespace wf

@@ -1,5 +1,6 @@
 #include "project/Windows1252.h"
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace wf {
 
@@ -24,6 +25,9 @@ QString fromWindows1252(QByteArrayView bytes)
 
 QString fromUtf8OrWindows1252(QByteArrayView bytes)
 {
+    // Nearly every line is ASCII, the same in both: no decoder needed.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return quint8(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     return utf8.hasError() ? fromWindows1252(bytes) : text;
