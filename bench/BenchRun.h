@@ -4,7 +4,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace bench {
 
@@ -47,11 +49,19 @@ struct Best {
     double best = std::numeric_limits<double>::infinity();
     double worst = 0;
     int runs = 0;
+    std::vector<double> all;
     void add(double v)
     {
         best = qMin(best, v);
         worst = qMax(worst, v);
         ++runs;
+        all.push_back(v);
+    }
+    double median() const
+    {
+        std::vector<double> v = all;
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
     }
 };
 

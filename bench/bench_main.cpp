@@ -1,7 +1,8 @@
 // Wrenfold's speed figures, each beside its baseline: `make bench`.
 // Runs under Xvfb with the xcb platform; the window's runs are children
 // started with --window (see BenchWindow.h).
-//   wrenfold_bench [-v] [--runs N] [--only build|big|many]   (runs: 5 by default)
+//   wrenfold_bench [-v] [--runs N] [--only build|big|many]   (runs: 9 for the
+//                                    builds, 5 for the rest, by default)
 //                                    the figures, data in $TMPDIR, removed after
 //   wrenfold_bench --generate DIR    only the data, kept, for profiling by hand
 #include "BenchData.h"
@@ -86,7 +87,7 @@ int main(int argc, char **argv)
     ctx.verbose = args.contains(QStringLiteral("-v"));
     const int runsAt = int(args.indexOf(QStringLiteral("--runs")));
     if (runsAt > 0 && runsAt + 1 < args.size())
-        ctx.runs = qMax(1, args[runsAt + 1].toInt());
+        ctx.runs = ctx.buildRuns = qMax(1, args[runsAt + 1].toInt());
     ctx.self = QCoreApplication::applicationFilePath();
     // The command-line builder, once built, sits in the same build directory.
     for (const char *at : {"/wrenfold-pak", "/src/wrenfold-pak", "/src/cli/wrenfold-pak"}) {
@@ -109,14 +110,16 @@ int main(int argc, char **argv)
                                 QStringLiteral("-T"), ctx.tmp};
     const bench::Timed fs = bench::runProcess(QStringLiteral("findmnt"), fsArgs, ctx.tmp);
 
-    std::printf("Wrenfold benchmark: best of %d runs per side, sides alternating, all warm\n", ctx.runs);
+    std::printf("Wrenfold benchmark: best of %d runs per side (%d for the builds), sides alternating, all warm\n",
+                ctx.runs, ctx.buildRuns);
     std::printf("machine: %s, %d cores, %s, %s %s, Qt %s, load %s\n", qPrintable(cpuModel()),
                 QThread::idealThreadCount(), qPrintable(memTotal()), qPrintable(QSysInfo::kernelType()),
                 qPrintable(QSysInfo::kernelVersion()), qVersion(), qPrintable(loadAverage()));
     std::printf("data: %s (%s); window: QT_QPA_PLATFORM=%s, DISPLAY=%s\n", qPrintable(ctx.tmp),
                 fs.out.simplified().constData(), qgetenv("QT_QPA_PLATFORM").constData(),
                 qgetenv("DISPLAY").constData());
-    std::printf("builds: every output removed and synced before its run; ratio = the build's time / the baseline's,\n"
+    std::printf("builds: every side writes the project's Data.Pak, removed and synced before each run, in an order\n"
+                "        that turns each round; ratio = the build's time / the baseline's,\n"
                 "        judged against the limit, a direct-I/O copy of the same files ending with fdatasync;\n"
                 "        others: time / baseline's time\n");
     std::fflush(stdout);
