@@ -2,6 +2,7 @@
 #include "BenchData.h"
 #include "BenchRun.h"
 #include "app/Form1.h"
+#include "platform/Memory.h"
 #include "app/MessageBox.h"
 #include "app/TickBox.h"
 #include "app/TickList.h"
@@ -173,6 +174,7 @@ int runWindow(int argc, char **argv)
         return fail(QStringLiteral("cannot enter %1").arg(dir));
 
     // As main.cpp starts the program.
+    wf::platform::keepFreedMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(wf::kAppTitle));
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -212,6 +212,24 @@ private slots:
         QVERIFY(w.project.read("PakProfile.QXT").endsWith("\r\ncopy.txt\r\nin.txt\r\nok.txt\r\n"));
     }
 
+    // The start-up measures the profile's rows before it ticks them: each
+    // measurement must reach its own row, and refuse as a click would.
+    void startupTicksAreMeasuredAsClicksAre()
+    {
+        QTemporaryDir outside;
+        QVERIFY(packtest::writeFile(outside.filePath("id_rsa"), "secret"));
+        LoadedWindow w{{"a.txt", "1"}, {"b/c.txt", "22"}, {"z.txt", "4444"}, {"skip.txt", "88888888"}};
+        QVERIFY(QFile::link(outside.filePath("id_rsa"), "logo.png"));
+        w.project.write("PakProfile.QXT", "h\r\n0\r\n0\r\nK\r\nMygame.exe\r\nM\r\nZ.TXT\r\nlogo.png\r\nB\\C.txt\r\na.txt\r\n");
+        Form1 &f = w.load();
+        QCOMPARE(tickedRows(f), (QStringList{"a.txt", "b\\c.txt", "z.txt"}));
+        QCOMPARE(f.packSizeTotal(), qint64(1 + 2 + 4));
+        QCOMPARE(w.recorder.messages.size(), 1);
+        QVERIFY2(w.recorder.messages[0].startsWith("This link cannot be ticked:\n\n\"logo.png\" -> \"" + outside.filePath("id_rsa")),
+                 qPrintable(w.recorder.messages[0]));
+        clickTick(f, rowOf(f, "z.txt")); // measured again, now as a click
+        QCOMPARE(f.packSizeTotal(), qint64(1 + 2));
+    }
 };
 
 QTEST_MAIN(TestBuild)

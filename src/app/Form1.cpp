@@ -9,9 +9,11 @@
 #include "options/NewKey.h"
 #include "options/RandomSource.h"
 #include "platform/FileSystem.h"
+#include "project/DirWalk.h"
 #include "project/PackSize.h"
 #include "project/PathFunctions.h"
 #include "project/ProjectFiles.h"
+#include "project/RowMeasure.h"
 #include "project/RowRules.h"
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,10 @@
 
 Form1::Form1(QWidget *parent) : QWidget(parent), clock(wf::secondsSinceMidnight)
 {
+    // The walk only reads directories: it runs while the controls are made,
+    // the profile applied and the window first painted, and Form_Load takes
+    // its rows.
+    m_walk = wf::walkAhead(QString::fromLatin1(wf::kProjectDir));
     createControls();
     wireEvents();
     new wf::ListMenu(this); // the list's context menu; the window owns it
@@ -65,13 +71,15 @@ void Form1::List1_ItemCheck(int index)
 {
     const QString row = List1->List(index);
     wf::Refusal refusal = wf::refusalByName(row, Text1->text());
-    qint64 size = 0;
-    QByteArray target;
-    // One lstat both measures the file and tells a link out of the project.
-    const wf::platform::Measured measured = refusal != wf::Refusal::None
-        ? wf::platform::Measured::Unmeasured
-        : wf::platform::measure(QFile::encodeName(wf::nativePath(row, QString::fromLatin1(wf::kProjectDir))), size,
-                                &target);
+    // One lstat both measures the file and tells a link out of the project;
+    // the start-up's ticks were measured while the list filled.
+    wf::RowMeasure m;
+    if (refusal == wf::Refusal::None) {
+        m = m_measuredAhead.contains(index) ? m_measuredAhead.take(index) : wf::measureRow(row);
+    }
+    const wf::platform::Measured measured = m.kind;
+    const qint64 size = m.size;
+    const QByteArray &target = m.target;
     if (measured == wf::platform::Measured::LinkOutside)
         refusal = wf::Refusal::LinkOutside;
     if (refusal != wf::Refusal::None) {

@@ -1,9 +1,12 @@
 #pragma once
+#include "project/RowMeasure.h"
 #include <QElapsedTimer>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
 #include <functional>
+#include <future>
 
 namespace wf {
 struct BuildResult;
@@ -123,4 +126,8 @@ private:
     QStringList m_unmeasured;
     QStringList m_unstorable;
     QStringList m_linksOut; // "link" -> "target"
+    // The project's rows, walked from the moment the window is made.
+    std::future<QStringList> m_walk;
+    // The start-up's ticks, by list row, measured before they are ticked.
+    QHash<int, wf::RowMeasure> m_measuredAhead;
 };

@@ -53,19 +53,29 @@ void Form1::applyProfile()
     // order, where the texts lie in memory one after another: on 100,000
     // rows that is several times quicker than in the list's order. The
     // same rule picks the rows a build without a window packs.
-    QStringList walked;
-    const QString here = QString::fromLatin1(wf::kProjectDir);
-    wf::DirWalk(here, here, walked);
+    if (!m_walk.valid()) // loaded again: walked again
+        m_walk = wf::walkAhead(QString::fromLatin1(wf::kProjectDir));
+    QStringList walked = m_walk.get();
     const QVector<int> named = wf::rowsTickedBy(p, walked);
-    const QVector<int> landed = List1->AddItems(walked);
+    // Their files are measured on another thread while the list fills.
+    QStringList namedRows;
+    namedRows.reserve(named.size());
+    for (int i : named)
+        namedRows.append(walked[i]);
+    auto measuring = wf::measureRowsAhead(namedRows);
+    const QVector<int> landed = List1->AddItems(std::move(walked));
+    std::vector<wf::RowMeasure> measured = measuring.get();
     // Rows are ticked again only from a complete profile, in list order; each
-    // tick is measured and may be refused, as a click would be.
+    // tick may be refused, as a click would be.
     QVector<int> ticks;
     ticks.reserve(named.size());
-    for (int i : named)
-        ticks.append(landed[i]);
+    for (qsizetype k = 0; k < named.size(); ++k) {
+        ticks.append(landed[named[k]]);
+        m_measuredAhead.insert(ticks.back(), std::move(measured[size_t(k)]));
+    }
     std::sort(ticks.begin(), ticks.end());
     setTicks(ticks, true);
+    m_measuredAhead.clear();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

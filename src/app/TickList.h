@@ -15,7 +15,7 @@ public:
     void setSelected(int row, bool ticked) { m_rows.setSelected(row, ticked); }
     int ListIndex() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
     void setListIndex(int row);
-    QVector<int> AddItems(const QStringList &texts) { return m_rows.addItems(texts); }
+    QVector<int> AddItems(QStringList texts) { return m_rows.addItems(std::move(texts)); }
 
     wf::FileListModel &rows() { return m_rows; }
     // The rectangle of a row's tick box, for clicking it.

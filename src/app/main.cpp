@@ -1,5 +1,6 @@
 #include "app/MessageBox.h"
 #include "app/Startup.h"
+#include "platform/Memory.h"
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@ int main(int argc, char **argv)
         std::printf("wrenfold %s\n", WRENFOLD_VERSION);
         return 0;
     }
+    wf::platform::keepFreedMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(wf::kAppTitle));
     // One look on every desktop, so the fixed layout and the yellow button

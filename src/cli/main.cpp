@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
 #include "cli/PackInput.h"
+#include "platform/Memory.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -88,6 +89,7 @@ int run(const QStringList &args)
 
 int main(int argc, char **argv)
 {
+    wf::platform::keepFreedMemory();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("wrenfold-pak"));
     QCoreApplication::setApplicationVersion(QStringLiteral(WRENFOLD_VERSION));

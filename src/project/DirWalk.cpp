@@ -67,7 +67,9 @@ void DirWalk(const QString &currDir, const QString &projectDir,
     std::condition_variable changed;
     std::vector<QString> queue{currDir};
     int reading = 0;
-    const auto work = [&](QStringList &found, QStringList &foundLinks) {
+    // Each directory's rows are kept as they come and joined once at the
+    // end: a list grown row by row to 100,000 copies itself again and again.
+    const auto work = [&](std::vector<QStringList> &found, QStringList &foundLinks) {
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
             changed.wait(lock, [&] { return !queue.empty() || reading == 0; });
@@ -85,7 +87,7 @@ void DirWalk(const QString &currDir, const QString &projectDir,
             listing.filePrefix.chop(1);
             // An unreadable directory costs its own rows, not the rest of the walk.
             if (lister(dir, listing)) {
-                found += std::move(listing.files);
+                found.push_back(std::move(listing.files));
                 foundLinks += std::move(listing.links);
             }
 
@@ -98,18 +100,35 @@ void DirWalk(const QString &currDir, const QString &projectDir,
     };
 
     const int helpers = qBound(0, QThread::idealThreadCount(), 4) - 1;
-    std::vector<QStringList> found(size_t(helpers) + 1), foundLinks(size_t(helpers) + 1);
+    std::vector<std::vector<QStringList>> found(size_t(helpers) + 1);
+    std::vector<QStringList> foundLinks(size_t(helpers) + 1);
     std::vector<std::thread> threads;
     for (int i = 1; i <= helpers; ++i)
         threads.emplace_back(work, std::ref(found[size_t(i)]), std::ref(foundLinks[size_t(i)]));
     work(found[0], foundLinks[0]);
     for (std::thread &t : threads)
         t.join();
-    for (QStringList &part : found)
-        rows += std::move(part);
+    qsizetype total = rows.size();
+    for (const std::vector<QStringList> &lists : found)
+        for (const QStringList &part : lists)
+            total += part.size();
+    rows.reserve(total);
+    for (std::vector<QStringList> &lists : found)
+        for (QStringList &part : lists)
+            for (QString &row : part)
+                rows.append(std::move(row));
     if (links)
         for (QStringList &part : foundLinks)
             *links += std::move(part);
+}
+
+std::future<QStringList> walkAhead(const QString &dir)
+{
+    return std::async([dir] {
+        QStringList rows;
+        DirWalk(dir, dir, rows);
+        return rows;
+    });
 }
 
 } // namespace wf

@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <future>
 
 namespace wf {
 
@@ -29,5 +30,10 @@ bool listDirectory(const QString &dir, DirListing &out);
 // that are symbolic links, which only they need a closer look for.
 void DirWalk(const QString &currDir, const QString &projectDir,
              QStringList &rows, const DirLister &lister = listDirectory, QStringList *links = nullptr);
+
+// DirWalk of `dir` (relative to itself) on a thread of its own while the
+// caller goes on; get() gives the rows (walked then, on the caller's
+// thread, when no thread can be had).
+std::future<QStringList> walkAhead(const QString &dir);
 
 } // namespace wf

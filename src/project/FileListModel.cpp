@@ -49,22 +49,25 @@ void FileListModel::setSelected(int row, bool ticked)
     emit itemCheck(row);
 }
 
-QVector<int> FileListModel::addItems(const QStringList &texts)
+QVector<int> FileListModel::addItems(QStringList texts)
 {
     QVector<int> landed(texts.size());
     if (texts.isEmpty())
         return landed;
-    // Rows already listed keep their ticks; new rows arrive unticked.
-    QStringList all = texts;
+    // Rows already listed keep their ticks; new rows arrive unticked. The
+    // texts move into the rows: a list of its own (one passed as a
+    // temporary) is not copied.
+    const qsizetype firstOld = texts.size();
+    QStringList all = std::move(texts);
     for (const Row &r : std::as_const(m_rows))
         all.append(r.text);
-    const qsizetype firstOld = texts.size();
     QVector<Row> rows;
     rows.reserve(all.size());
-    for (int i : sortedOrder(all)) {
+    const auto order = sortedOrder(all);
+    for (int i : order) {
         if (i < firstOld)
             landed[i] = int(rows.size());
-        rows.append(Row{all[i], i >= firstOld && m_rows[i - firstOld].ticked});
+        rows.append(Row{std::move(all[i]), i >= firstOld && m_rows[i - firstOld].ticked});
     }
     beginResetModel();
     m_rows = std::move(rows);

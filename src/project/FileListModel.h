@@ -30,7 +30,7 @@ public:
     // Sets a row's tick; raises itemCheck(row) only when it really changes.
     void setSelected(int row, bool ticked);
     // Adds many rows, sorting once; gives the row each text landed on.
-    QVector<int> addItems(const QStringList &texts);
+    QVector<int> addItems(QStringList texts);
 
 signals:
     void itemCheck(int row);

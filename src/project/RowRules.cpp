@@ -41,17 +41,24 @@ std::vector<int> sortedOrder(const QStringList &rows)
     // All keys in one buffer, and a small record per row: 100,000 rows sort
     // in a few milliseconds, where comparing the texts case-insensitively
     // took a large part of the start-up.
-    struct Item {
-        qsizetype at, size;
+    struct Item { // 16 bytes: 100,000 of them are sorted
+        qsizetype at;
+        int size;
         int row;
     };
+    // Sized once: growing a buffer of megabytes copies it and touches new
+    // memory each time. ASCII keys are as long as their rows.
+    qsizetype total = 0;
+    for (const QString &row : rows)
+        total += row.size();
     QByteArray keys;
+    keys.reserve(total);
     std::vector<Item> items;
     items.reserve(size_t(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         const qsizetype at = keys.size();
         appendSortKey(rows[i], keys);
-        items.push_back({at, keys.size() - at, i});
+        items.push_back({at, int(keys.size() - at), i});
     }
     const char *base = keys.constData();
     std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
