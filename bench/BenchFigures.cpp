@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
+#include <numeric>
+#include <random>
 #include <vector>
 #include <QLocale>
 #include <cstdio>
@@ -33,12 +35,6 @@ void figure(Context &ctx, const char *id, const QString &what, const QString &re
     const QLatin1String verdict(met ? "met" : "MISSED");
     out(QStringLiteral("%1 %2 %3 | target %4 | %5")
             .arg(QLatin1String(id), what.leftJustified(34), result, target, verdict));
-}
-
-void skipped(Context &ctx, const char *id, const QString &what, const QString &why)
-{
-    ++ctx.skipped;
-    out(QStringLiteral("%1 %2 skipped: %3").arg(QLatin1String(id), what.leftJustified(34), why));
 }
 
 bool failed(Context &ctx, const QString &what, const QString &why)
@@ -198,10 +194,15 @@ void buildFigures(Context &ctx)
     for (Side &side : sides)
         if (failed(ctx, side.name, side.run().error))
             return;
-    // Each round starts one side later, so no side always follows the same one.
+    // Each round runs the sides in an order of its own (the same in every
+    // bench): what the side before left on the disk moves a run's time.
+    std::vector<size_t> order(sides.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::mt19937 shuffler(2026);
     for (int run = 0; run < ctx.buildRuns && !stopRequested(); ++run) {
-        for (size_t k = 0; k < sides.size(); ++k) {
-            Side &side = sides[(k + size_t(run)) % sides.size()];
+        std::shuffle(order.begin(), order.end(), shuffler);
+        for (size_t k : order) {
+            Side &side = sides[k];
             const Timed t = side.run();
             if (failed(ctx, side.name, t.error))
                 return;
@@ -220,12 +221,22 @@ void buildFigures(Context &ctx)
                 return &side.best;
         return nullptr;
     };
-    const Best *limit = find("direct"), *cat = find("cat"), *tar = find("tar");
+    const Best *direct = find("direct"), *cat = find("cat"), *tar = find("tar");
     for (const Side &side : sides)
         if (!side.name.contains(QLatin1String("build")))
             out(QStringLiteral("   %1 %2 (%3), median %4").arg(side.name.leftJustified(30), secs(side.best.best),
                                                              mbps(set.bytes(), side.best.best),
                                                              secs(side.best.median())));
+    // The limit is the fastest program here that puts the same bytes on disk,
+    // best against best and median against median: as a rule the direct-I/O
+    // copier, but now and then this disk lets cat + fdatasync beat it.
+    const bool directBest = direct && direct->best <= cat->best;
+    const bool directMedian = direct && direct->median() <= cat->median();
+    const double limitBest = directBest ? direct->best : cat->best;
+    const double limitMedian = directMedian ? direct->median() : cat->median();
+    out(QStringLiteral("   the limit: best %1 (%2), median %3 (%4)")
+            .arg(secs(limitBest), QLatin1String(directBest ? "direct-I/O copy" : "cat + fdatasync"),
+                 secs(limitMedian), QLatin1String(directMedian ? "direct-I/O copy" : "cat + fdatasync")));
     const char *ids[] = {"1", "2", "7", "8"};
     int id = 0;
     for (const Side &side : sides) {
@@ -233,16 +244,11 @@ void buildFigures(Context &ctx)
             continue;
         const double b = side.best.best;
         // The medians beside the bests: how a typical run compares.
-        const QString result = QStringLiteral("%1 (%2): %3 the limit, %4 cat+fdatasync, %5 tar; medians %6 the limit")
-                                   .arg(secs(b), mbps(set.bytes(), b),
-                                        limit ? times(b / limit->best) : QStringLiteral("?"),
-                                        times(b / cat->best), times(b / tar->best),
-                                        limit ? times(side.best.median() / limit->median()) : QStringLiteral("?"));
-        if (!limit)
-            skipped(ctx, ids[id++], side.name, QStringLiteral("no direct-I/O copier: ") + result);
-        else
-            figure(ctx, ids[id++], side.name, result, QStringLiteral("<= 1.15x the limit, < tar"),
-                   b <= 1.15 * limit->best && b < tar->best);
+        const QString result = QStringLiteral("%1 (%2): %3 the limit, %4 tar; medians %5 the limit")
+                                   .arg(secs(b), mbps(set.bytes(), b), times(b / limitBest), times(b / tar->best),
+                                        times(side.best.median() / limitMedian));
+        figure(ctx, ids[id++], side.name, result, QStringLiteral("<= 1.15x the limit, < tar"),
+               b <= 1.15 * limitBest && b < tar->best);
     }
 }
 

@@ -13,7 +13,7 @@ struct Context {
     int runs = 5;
     // The builds' disk times wander by a third from run to run here, so
     // their best needs more runs to settle; --runs sets both.
-    int buildRuns = 9;
+    int buildRuns = 15;
     bool verbose = false;
     int met = 0;
     int missed = 0;

@@ -14,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+#include <future>
 
 namespace wf {
 
@@ -84,14 +85,19 @@ int buildCommand(const QStringList &args)
         return 1;
     }
 
+    // The walk only reads directories: it runs while the profile is read.
+    QStringList walked, links;
+    std::future<void> walking = std::async([&walked, &links] {
+        DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked, listDirectory, &links);
+    });
     Profile profile;
-    if (!readProfile(QString::fromLatin1(kProfileName), profile, error)) {
+    const bool profileRead = readProfile(QString::fromLatin1(kProfileName), profile, error);
+    walking.get();
+    if (!profileRead) {
         printError(QStringLiteral("no PakProfile.QXT: open the project in Wrenfold, tick the files and close it, "
                                   "then build"));
         return 1;
     }
-    QStringList walked, links;
-    DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked, listDirectory, &links);
     QVector<MissingRow> missing;
     const BuildPlan plan = planBuild(profile, walked, &links, &missing);
     const bool rowsMissing = reportUnpackedRows(profile, missing, plan);
