@@ -267,6 +267,16 @@ private slots:
         const wf::NamedRows m = wf::matchNamedRows({"file", "x", "\u00e9"}, {"F\u0131LE", "gone", "\u00c9", "\u00e9", "x\\"});
         QCOMPARE(m.rows, (QVector<int>{0, 2}));
         QCOMPARE(m.lineNamesRow, (std::vector<bool>{true, false, true, true, false}));
+        // Hundreds of lines (the table grows with them), each named row twice.
+        QStringList many, lines{"none"};
+        for (int i = 0; i < 300; ++i) {
+            many << QString("d%1\\f%2").arg(i % 7).arg(i);
+            if (i % 3 == 0)
+                lines << many.back().toUpper() << many.back();
+        }
+        const wf::NamedRows big = wf::matchNamedRows(many, lines);
+        QCOMPARE(big.rows.size(), 100);
+        QCOMPARE(std::count(big.lineNamesRow.begin(), big.lineNamesRow.end(), true), 200);
         QCOMPARE(wf::rowsInFolderOf({"[x]", "[x]\\e", "x\\e", "[X]\\f\\g"}, 1), (QVector<int>{1, 3}));
         QVERIFY(wf::rowsInFolderOf(named, -1).isEmpty() && wf::rowsInFolderOf(named, 5).isEmpty());
     }
