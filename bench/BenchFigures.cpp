@@ -173,7 +173,7 @@ void buildFigures(Context &ctx)
 
     std::vector<Side> sides;
     if (!ctx.copyTool.isEmpty())
-        sides.push_back({QStringLiteral("direct-I/O copy (the limit)"),
+        sides.push_back({QStringLiteral("direct-I/O copy"),
                          [&] { return synced(ctx.copyTool, QStringList{pack} + files, pack, {}); }, {}});
     sides.push_back({QStringLiteral("cat + fdatasync"),
                      [&] { return synced(QStringLiteral("cat"), files, pack, pack); }, {}});
