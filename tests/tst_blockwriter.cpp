@@ -55,6 +55,9 @@ private slots:
                     << io << size;
             }
         }
+        // Blocks made ahead on another thread, each taken once.
+        for (qint64 size : {b + 1, BlockWriter::kBuffers * b + 4097})
+            QTest::addRow("prepared %lld", size) << 2 << size;
     }
     void writesExactlyTheBytesGiven()
     {
@@ -65,10 +68,17 @@ private slots:
         const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         QVERIFY(fd >= 0);
         QByteArray data = pattern(size);
+        if (io == 2) {
+            BlockWriter::prepareBlocks();
+            QTRY_COMPARE_WITH_TIMEOUT(BlockWriter::blocksReady(), BlockWriter::kBuffers, 10000);
+        }
         {
-            BlockWriter w(fd, io == 0 ? BlockWriter::Io::DirectIfPossible : BlockWriter::Io::Buffered);
+            BlockWriter w(fd, io == 1 ? BlockWriter::Io::Buffered : BlockWriter::Io::DirectIfPossible);
             QVERIFY2(writeAll(w, data) == -1, qPrintable(w.errorString()));
             QCOMPARE(w.position(), size);
+            if (io == 2) // one block per 4 MiB started, up to all of them
+                QCOMPARE(BlockWriter::blocksReady(),
+                         BlockWriter::kBuffers - int(qMin<qint64>(BlockWriter::kBuffers, (size + BlockWriter::kBlock - 1) / BlockWriter::kBlock)));
         }
         ::close(fd);
         data.replace(0, 4, "HEAD");

@@ -6,6 +6,7 @@
 #include "cli/Progress.h"
 #include "pack/BuildPlan.h"
 #include "pack/BuildRun.h"
+#include "platform/BlockWriter.h"
 #include "platform/FileSystem.h"
 #include "project/DirWalk.h"
 #include "project/PathFunctions.h"
@@ -85,6 +86,9 @@ int buildCommand(const QStringList &args)
         return 1;
     }
 
+    // The pack's blocks are made on another core while the project is walked.
+    if (!parser.isSet(dryRun))
+        platform::BlockWriter::prepareBlocks();
     // The walk only reads directories: it runs while the profile is read.
     QStringList walked, links;
     std::future<void> walking = std::async([&walked, &links] {

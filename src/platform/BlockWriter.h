@@ -46,6 +46,16 @@ public:
     // stays responsive.
     std::function<void()> whileWaiting;
 
+    // Makes the blocks the next writers take, touching every page, on a
+    // thread of its own: a caller with other work first (reading a profile,
+    // walking a project) hands that cost to another core, where a writer
+    // would pay it filling its first blocks (the first touch of a page can
+    // cost 10 microseconds and more on a virtual machine). Blocks not taken
+    // are freed at exit.
+    static void prepareBlocks();
+    // How many prepared blocks wait to be taken.
+    static int blocksReady();
+
     qint64 position() const { return m_flushed + m_fill; }
     QString errorString() const;
 
@@ -60,6 +70,7 @@ private:
     };
     using Buffer = std::unique_ptr<char, void (*)(void *)>;
     static Buffer alignedBuffer(qint64 size);
+    static Buffer preparedBuffer();
     int take();
     void waitFor(std::unique_lock<std::mutex> &lock, const std::function<bool()> &ready);
     void hand(qint64 len);
