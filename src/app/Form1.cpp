@@ -74,17 +74,13 @@ void Form1::List1_ItemCheck(int index)
     // One lstat both measures the file and tells a link out of the project;
     // the start-up's ticks were measured while the list filled.
     wf::RowMeasure m;
-    if (refusal == wf::Refusal::None) {
+    if (refusal == wf::Refusal::None)
         m = m_measuredAhead.contains(index) ? m_measuredAhead.take(index) : wf::measureRow(row);
-    }
-    const wf::platform::Measured measured = m.kind;
-    const qint64 size = m.size;
-    const QByteArray &target = m.target;
-    if (measured == wf::platform::Measured::LinkOutside)
+    if (m.kind == wf::platform::Measured::LinkOutside)
         refusal = wf::Refusal::LinkOutside;
     if (refusal != wf::Refusal::None) {
         if (refusal == wf::Refusal::LinkOutside && List1->Selected(index)) {
-            m_linksOut << wf::quotedName(row) + QStringLiteral(" -> ") + wf::quotedName(QFile::decodeName(target));
+            m_linksOut << wf::quotedName(row) + QStringLiteral(" -> ") + wf::quotedName(QFile::decodeName(m.target));
             if (m_batch == 0)
                 reportTickProblems();
         }
@@ -97,14 +93,14 @@ void Form1::List1_ItemCheck(int index)
         return;
     }
     const bool ticked = List1->Selected(index);
-    if (measured == wf::platform::Measured::Unmeasured) {
+    if (m.kind == wf::platform::Measured::Unmeasured) {
         // The row keeps its tick; the total counts only what could be measured.
         m_unmeasured << row;
         if (m_batch == 0)
             reportTickProblems();
         return;
     }
-    m_total += ticked ? size : -size;
+    m_total += ticked ? m.size : -m.size;
     if (m_batch > 0)
         m_batchCounted = true;
     else

@@ -1,4 +1,5 @@
 #pragma once
+#include "project/DirWalk.h"
 #include "project/RowMeasure.h"
 #include <QElapsedTimer>
 #include <QHash>
@@ -127,7 +128,7 @@ private:
     QStringList m_unstorable;
     QStringList m_linksOut; // "link" -> "target"
     // The project's rows, walked from the moment the window is made.
-    std::future<QStringList> m_walk;
+    std::future<wf::Walked> m_walk;
     // The start-up's ticks, by list row, measured before they are ticked.
     QHash<int, wf::RowMeasure> m_measuredAhead;
 };

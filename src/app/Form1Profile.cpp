@@ -55,7 +55,7 @@ void Form1::applyProfile()
     // same rule picks the rows a build without a window packs.
     if (!m_walk.valid()) // loaded again: walked again
         m_walk = wf::walkAhead(QString::fromLatin1(wf::kProjectDir));
-    QStringList walked = m_walk.get();
+    QStringList walked = m_walk.get().rows;
     const QVector<int> named = wf::rowsTickedBy(p, walked);
     // Their files are measured on another thread while the list fills.
     QStringList namedRows;

@@ -15,7 +15,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
-#include <future>
 
 namespace wf {
 
@@ -90,20 +89,17 @@ int buildCommand(const QStringList &args)
     if (!parser.isSet(dryRun))
         platform::BlockWriter::prepareBlocks();
     // The walk only reads directories: it runs while the profile is read.
-    QStringList walked, links;
-    std::future<void> walking = std::async([&walked, &links] {
-        DirWalk(QString::fromLatin1(kProjectDir), QString::fromLatin1(kProjectDir), walked, listDirectory, &links);
-    });
+    std::future<Walked> walking = walkAhead(QString::fromLatin1(kProjectDir));
     Profile profile;
     const bool profileRead = readProfile(QString::fromLatin1(kProfileName), profile, error);
-    walking.get();
+    const Walked walked = walking.get();
     if (!profileRead) {
         printError(QStringLiteral("no PakProfile.QXT: open the project in Wrenfold, tick the files and close it, "
                                   "then build"));
         return 1;
     }
     QVector<MissingRow> missing;
-    const BuildPlan plan = planBuild(profile, walked, &links, &missing);
+    const BuildPlan plan = planBuild(profile, walked.rows, &walked.links, &missing);
     const bool rowsMissing = reportUnpackedRows(profile, missing, plan);
     if (parser.isSet(dryRun)) {
         for (const QString &row : plan.rows)

@@ -51,7 +51,9 @@ bool PackBuild::open(QString &error)
         error = QStringLiteral("Cannot create %1: %2").arg(quotedName(kPack), reason);
         return false;
     }
-    m_blocks = std::make_unique<BlockOutput>(int(m_out->device().handle()), [this] { waitingTurn(); });
+    // A turn while the build waits for the disk: a stop asked for there is
+    // seen at the next chunk (and ignored once every member is written).
+    m_blocks = std::make_unique<BlockOutput>(int(m_out->device().handle()), [this] { afterChunk(); });
     m_writer = std::make_unique<PackWriter>(*m_blocks, kPack, m_key, m_random);
     m_writer->afterChunk = [this] { return afterChunk(); };
     return m_writer->begin(error);
@@ -78,15 +80,6 @@ bool PackBuild::afterChunk()
     return !betweenChunks || betweenChunks();
 }
 
-// A turn while the build waits for the disk: a stop asked for there is seen
-// at the next chunk, and once every member is written the build goes on to
-// its end.
-void PackBuild::waitingTurn()
-{
-    if (betweenChunks)
-        betweenChunks();
-}
-
 bool PackBuild::commit(QString &error)
 {
     if (!m_writer->finish(error))
@@ -95,7 +88,7 @@ bool PackBuild::commit(QString &error)
     // its blocks; the last close does that, off this thread.
     const int old = platform::holdOpen(kPack);
     QString reason;
-    const bool committed = m_out->commit(reason, [this] { waitingTurn(); });
+    const bool committed = m_out->commit(reason, [this] { afterChunk(); });
     platform::releaseInBackground(old);
     if (!committed) {
         error = QStringLiteral("Cannot write %1: %2").arg(quotedName(kPack), reason);

@@ -42,7 +42,6 @@ public:
 
 private:
     bool afterChunk();
-    void waitingTurn();
 
     PackKey m_key;
     RandomSource &m_random;

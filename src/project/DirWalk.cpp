@@ -122,12 +122,12 @@ void DirWalk(const QString &currDir, const QString &projectDir,
             *links += std::move(part);
 }
 
-std::future<QStringList> walkAhead(const QString &dir)
+std::future<Walked> walkAhead(const QString &dir)
 {
     return std::async([dir] {
-        QStringList rows;
-        DirWalk(dir, dir, rows);
-        return rows;
+        Walked w;
+        DirWalk(dir, dir, w.rows, listDirectory, &w.links);
+        return w;
     });
 }
 

@@ -32,8 +32,12 @@ void DirWalk(const QString &currDir, const QString &projectDir,
              QStringList &rows, const DirLister &lister = listDirectory, QStringList *links = nullptr);
 
 // DirWalk of `dir` (relative to itself) on a thread of its own while the
-// caller goes on; get() gives the rows (walked then, on the caller's
-// thread, when no thread can be had).
-std::future<QStringList> walkAhead(const QString &dir);
+// caller goes on; get() gives the rows and links (walked then, on the
+// caller's thread, when no thread can be had).
+struct Walked {
+    QStringList rows;
+    QStringList links;
+};
+std::future<Walked> walkAhead(const QString &dir);
 
 } // namespace wf

@@ -13,9 +13,4 @@ QVector<MissingRow> missingRows(const QStringList &lines, const NamedRows &named
     return missing;
 }
 
-QVector<MissingRow> rowsMatchingNoFile(const QStringList &lines, const QStringList &walked)
-{
-    return missingRows(lines, matchNamedRows(walked, lines));
-}
-
 } // namespace wf

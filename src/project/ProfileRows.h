@@ -14,11 +14,9 @@ struct MissingRow {
     QString text;
 };
 
-// The row lines of a complete profile (line 7 on) that match no row of
-// `walked` when both are upper-cased, as the start-up matches them; in
-// profile order.
-QVector<MissingRow> rowsMatchingNoFile(const QStringList &lines, const QStringList &walked);
-// The same from a match already made of those lines.
+// The row lines of a complete profile (line 7 on) that `named` (their match
+// against the walked rows, upper-cased as the start-up matches them) found
+// no row for; in profile order.
 QVector<MissingRow> missingRows(const QStringList &lines, const NamedRows &named);
 
 } // namespace wf
